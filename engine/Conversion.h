@@ -1,0 +1,75 @@
+// The conversion run and the block reader: source lines in, PROFILER command
+// lines and the source-to-command line map out. No user interface here: the
+// caller sees progress, the highlighted line and every ignored word group
+// through a ConversionObserver.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/Gcode.h"
+
+class ConversionObserver {
+public:
+    virtual ~ConversionObserver() = default;
+    // The run is about to translate `lineCount` lines.
+    virtual void progressStart(int lineCount) { (void)lineCount; }
+    virtual void progress(int line) { (void)line; }
+    virtual void progressEnd() {}
+    // Line `line` (from 0) is being translated; -1 removes the highlight.
+    virtual void highlight(int line) { (void)line; }
+    // A word group the engine could not translate. `line` counts from 0.
+    virtual void reportIgnored(int line, const std::string& group)
+    {
+        (void)line;
+        (void)group;
+    }
+};
+
+// Cleans one source line: upper case, no blanks, comments and block number cut.
+std::string cleanSourceLine(std::string_view line);
+// Cuts a cleaned block into word groups, each starting at a G or M word.
+std::vector<std::string> splitWordGroups(const std::string& block);
+// Replaces every "," by "." in place.
+void commaToPoint(std::string& text);
+
+// Translates one cleaned block: appends to `output`, sets `lineMapEntry` to -1
+// and calls report(group) for every rejected group.
+template <typename Report>
+void translateBlock(const std::string& cleaned, CommandLines& output, int32_t& lineMapEntry,
+                    Report&& report);
+
+// The whole run. `ofx`, `ofy`, `ofz` are the whole-number texts of steps per
+// millimetre; the run stores them into machineSettings, writes the header,
+// resets the translator and translates every line. `output` and `lineMap`
+// are replaced.
+void runConversion(const std::vector<std::string>& sourceLines, const std::string& ofx,
+                   const std::string& ofy, const std::string& ofz, CommandLines& output,
+                   std::vector<int32_t>& lineMap, ConversionObserver& observer);
+
+// Splits raw file bytes into lines at CR LF, LF or a lone CR. A final line
+// break adds no empty line. Bytes are kept as they are.
+std::vector<std::string> splitSourceText(std::string_view bytes);
+
+// --- template definition ---
+template <typename Report>
+void translateBlock(const std::string& cleaned, CommandLines& output, int32_t& lineMapEntry,
+                    Report&& report)
+{
+    std::string block = cleaned;
+    commaToPoint(block);
+    for (std::string& group : splitWordGroups(block)) {
+        CommandLines lines = dispatchWordGroup(group);
+        if (lines.empty())
+            continue;
+        if (lines.front() == kErrorLine) {
+            lineMapEntry = -1;
+            report(group);
+            continue;
+        }
+        for (std::string& line : lines)
+            output.push_back(std::move(line));
+    }
+}

@@ -1,0 +1,153 @@
+// The translation engine: the interpreter's modal state, the machine settings,
+// the word dispatcher and one handler per G or M code.
+//
+// The engine is a set of free functions over two global records (modalState,
+// machineSettings) and the global tool-path store (trajectoryStore). Every
+// handler takes its word group by value and returns the command lines for the
+// PROFILER controller. The single line "error" tells the block reader that the
+// group was not translated.
+//
+// Number semantics matter here: positions are 32-bit floats in machine steps,
+// products are formed in extended precision (long double) and narrowed when
+// stored, and every coordinate is truncated towards zero when written.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class piece;
+class trajectoire;
+
+// An ordered list of command lines without line terminators.
+using CommandLines = std::vector<std::string>;
+
+// The one line that marks a rejected word group.
+inline constexpr const char* kErrorLine = "error";
+
+struct MachineSettings {
+    std::string editorPath = "c:\\windows\\notepad.exe";
+    std::string driverPath = "C:\\Program Files\\Colinbus\\ColiDriveProfiler\\COLUSR.exe";
+    float screwPitchX = 5.0f;
+    float screwPitchY = 5.0f;
+    float screwPitchZ = 5.0f;
+    int32_t stepsPerRevX = 200;
+    int32_t stepsPerRevY = 200;
+    int32_t stepsPerRevZ = 200;
+    float stepsPerMmX = 40.0f;
+    float stepsPerMmY = 40.0f;
+    float stepsPerMmZ = 40.0f;
+    float maxSpeedXY = 50.0f;
+    float maxSpeedZ = 30.0f;
+    float arcPrecision = 0.25f;
+    int32_t language = 0;
+};
+
+// Motion modes kept in ModalState::motionMode.
+enum MotionMode : int32_t {
+    kMotionRapid = 0,
+    kMotionFeed = 1,
+    kMotionArcCW = 2,
+    kMotionArcCCW = 3,
+    kMotionDrill = 8,
+};
+
+struct ModalState {
+    int32_t motionMode = kMotionRapid;
+    uint8_t plane = 0;  // 0 XY (G17), 1 XZ (G18), 2 YZ (G19)
+    float unitFactor = 1.0f;
+    bool absoluteMode = true;
+    float currentX = 0.0f;  // machine steps
+    float currentY = 0.0f;
+    float currentZ = 0.0f;  // machine Z counts downwards
+    float currentSpeed = 30.0f;
+    float feedRate = 5.2f;  // survives between conversion runs
+    float cycleR = 0.0f;
+    float cycleRepeat = 0.0f;
+    int32_t cycleDwell = 0;
+    float cyclePeck = 0.0f;
+    float cycleBottomZ = 0.0f;
+    float cycleRetractZ = 0.0f;
+};
+
+extern ModalState modalState;
+extern MachineSettings machineSettings;
+
+// The tool-path store of the last run (never null) and the segment that the
+// running motion handler is building.
+extern std::unique_ptr<piece> trajectoryStore;
+extern std::unique_ptr<trajectoire> currentSegment;
+
+// Start state of a conversion run; replaces the tool-path store.
+void resetTranslator();
+
+// Puts every global of the engine back to its program-start value (tests).
+void resetEngineForProgramStart();
+
+// ---- dispatch (Gcode_dispatch.cpp) ----
+CommandLines dispatchWordGroup(std::string group);
+
+// Reads the number that starts at `position` with the C library's decimal
+// conversion rules (longest valid prefix, 0 when there is none).
+double parseWordNumber(std::string_view text, std::size_t position);
+
+// Longest run of number characters ("+-0123456789.") a word may hold.
+inline constexpr std::size_t kMaxNumberLength = 27;
+
+// ---- machine units and formatting (Gcode_format.cpp) ----
+std::string formatInt(int32_t value);
+std::string formatFloat(float value);  // C "% 5.2f"
+std::string formatHeaderFloat(float value);  // C "%5.2f"
+// Truncates a position in machine steps towards zero; the caller has checked
+// that it fits the controller's signed 32-bit range.
+int32_t truncSteps(float value);
+bool fitsSteps(float value);
+double vectorLength(float a, float b);
+double vectorAngle(double x, double y);
+
+// Coordinate conversion of one word value: value x axis factor, narrowed to
+// float; in incremental mode added to `current`.
+float convertX(double value, bool relative, float current);
+float convertY(double value, bool relative, float current);
+float convertZ(double value, bool relative, float current);
+// The raw products without the distance mode.
+float stepsX(double value);
+float stepsY(double value);
+float stepsZ(double value);
+
+// Finds the first occurrence of `letter`; when present stores its value.
+bool findWord(std::string_view group, char letter, double& value);
+
+// Position of the preview: machine steps x 0.025.
+float previewScale(float steps);
+
+// ---- straight moves (Gcode_moves.cpp) ----
+CommandLines rapidMove(std::string group);
+CommandLines feedMove(std::string group);
+void writeFeedSpeed(CommandLines& lines, std::string_view group);
+void writeSteppedMove(CommandLines& lines, float x, float y, float z);
+
+// ---- arcs (Gcode_arcs.cpp) ----
+CommandLines arcMoveCW(std::string group);
+CommandLines arcMoveCCW(std::string group);
+CommandLines arcXY(float x, float y, float z, float i, float j, bool clockwise);
+CommandLines arcXZ(float x, float y, float z, float i, float k, bool clockwise);
+CommandLines arcYZ(float x, float y, float z, float j, float k, bool clockwise);
+
+// ---- drilling cycles (Gcode_drilling.cpp) ----
+CommandLines drillCycle(std::string group);
+CommandLines repeatDrillCycle(std::string group);
+CommandLines cancelDrillCycle();
+void drillHoles(CommandLines& lines, trajectoire& segment, float x, float y);
+void moveToHole(CommandLines& lines, trajectoire& segment, float x, float y);
+
+// ---- return to reference, program, spindle, tool, dwell (Gcode_commands.cpp) ----
+CommandLines returnToReference(std::string group);
+CommandLines programEndM2();
+CommandLines programEndM30();
+CommandLines spindleOn(std::string group);
+CommandLines spindleOff(std::string group);
+CommandLines toolChange(std::string group);
+CommandLines dwell(std::string group);

@@ -1,0 +1,39 @@
+// The settings file "Tolvane.ini" beside the executable: machine mechanics,
+// speeds, arc precision, editor and driver commands, the user-interface
+// language, the numbered text table and the About blocks.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "engine/Gcode.h"
+
+// The executable's directory followed by "Tolvane.ini" (or the file set with
+// overrideSettingsFilePath, used by the converter's --settings and by tests).
+std::string settingsFilePath();
+void overrideSettingsFilePath(const std::string& path);  // empty: back to the default
+
+// Whole-number steps per millimetre as text, the loader's hand-over to the
+// conversion run (the main window keeps them in its hidden Ofx/Ofy/Ofz).
+struct StepsPerMmTexts {
+    std::string ofx = "40";
+    std::string ofy = "40";
+    std::string ofz = "40";
+};
+
+// Reads every machine and application key into machineSettings, derives the
+// steps per millimetre and returns their whole-number texts. When About/Affiche
+// is false it calls showAboutBox (if given) before returning.
+StepsPerMmTexts loadMachineSettings(const std::function<void()>& showAboutBox = {});
+
+// The numbered user-interface text `key` in the section of `language`
+// ("FR", "DE", "GB" for 0, 1, 2), `frenchDefault` when missing.
+std::string lookupText(int language, const std::string& key, const std::string& frenchDefault);
+// The same with the built-in French default of the key ("0" to "36").
+std::string lookupText(int language, int key);
+// The built-in French text of a key, "" for an unknown key.
+std::string frenchText(int key);
+
+// Writes About/Affiche. Returns false and fills `error` when the file could
+// not be written.
+bool setShowAboutAtStart(bool flag, std::string* error = nullptr);

@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Tolvane needs to build, test and run, when any
+# is missing. Runs apt-get as root, or through sudo.
+set -euo pipefail
+
+packages=(cmake ninja-build g++ pkg-config
+          libgtest-dev libgmock-dev libbenchmark-dev
+          qt6-base-dev libgl-dev libglu1-mesa-dev
+          xvfb xauth libgl1-mesa-dri)
+packages+=("$@")
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
