@@ -12,7 +12,7 @@
 #include "engine/Gcode.h"
 
 class ConversionObserver {
-public:
+  public:
     virtual ~ConversionObserver() = default;
     // The run is about to translate `lineCount` lines.
     virtual void progressStart(int lineCount) { (void)lineCount; }

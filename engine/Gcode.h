@@ -56,14 +56,14 @@ enum MotionMode : int32_t {
 
 struct ModalState {
     int32_t motionMode = kMotionRapid;
-    uint8_t plane = 0;  // 0 XY (G17), 1 XZ (G18), 2 YZ (G19)
+    uint8_t plane = 0; // 0 XY (G17), 1 XZ (G18), 2 YZ (G19)
     float unitFactor = 1.0f;
     bool absoluteMode = true;
-    float currentX = 0.0f;  // machine steps
+    float currentX = 0.0f; // machine steps
     float currentY = 0.0f;
-    float currentZ = 0.0f;  // machine Z counts downwards
+    float currentZ = 0.0f; // machine Z counts downwards
     float currentSpeed = 30.0f;
-    float feedRate = 5.2f;  // survives between conversion runs
+    float feedRate = 5.2f; // survives between conversion runs
     float cycleR = 0.0f;
     float cycleRepeat = 0.0f;
     int32_t cycleDwell = 0;
@@ -98,8 +98,8 @@ inline constexpr std::size_t kMaxNumberLength = 27;
 
 // ---- machine units and formatting (Gcode_format.cpp) ----
 std::string formatInt(int32_t value);
-std::string formatFloat(float value);  // C "% 5.2f"
-std::string formatHeaderFloat(float value);  // C "%5.2f"
+std::string formatFloat(float value);       // C "% 5.2f"
+std::string formatHeaderFloat(float value); // C "%5.2f"
 // Truncates a position in machine steps towards zero; the caller has checked
 // that it fits the controller's signed 32-bit range.
 int32_t truncSteps(float value);

@@ -22,7 +22,9 @@ void trajectoire::setKind(int32_t newKind)
     kind = newKind;
 }
 
-piece::piece() : segments(std::make_unique<std::vector<trajectoire>>()) {}
+piece::piece() : segments(std::make_unique<std::vector<trajectoire>>())
+{
+}
 
 piece::~piece() = default;
 

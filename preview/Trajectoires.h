@@ -17,10 +17,10 @@ struct tpoint1 {
 
 inline constexpr int32_t kKindRapid = 0;
 inline constexpr int32_t kKindFeed = 1;
-inline constexpr int32_t kKindOwn = -1;  // addPoint: use the segment's own kind
+inline constexpr int32_t kKindOwn = -1; // addPoint: use the segment's own kind
 
 class trajectoire {
-public:
+  public:
     trajectoire(float x, float y, float z, int32_t kind);
     trajectoire(const trajectoire&) = default;
     trajectoire& operator=(const trajectoire&) = default;
@@ -38,13 +38,13 @@ public:
     const std::vector<tpoint1>& getPoints() const { return points; }
     int32_t getKind() const { return kind; }
 
-private:
+  private:
     std::vector<tpoint1> points;
     int32_t kind;
 };
 
 class piece {
-public:
+  public:
     piece();
     piece(const piece&) = delete;
     piece& operator=(const piece&) = delete;
@@ -57,6 +57,6 @@ public:
     const std::vector<trajectoire>& getSegments() const { return *segments; }
     std::size_t pointCount() const;
 
-private:
+  private:
     std::unique_ptr<std::vector<trajectoire>> segments;
 };

@@ -1,0 +1,172 @@
+// The conversion run and the block reader.
+#include "engine/Conversion.h"
+
+#include <charconv>
+
+namespace {
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// Position of the first ";" that does not stand inside a parenthesised
+// comment, or npos. An unclosed "(" hides everything after it.
+std::size_t semicolonComment(const std::string& s)
+{
+    bool inComment = false;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        char c = s[i];
+        if (inComment) {
+            if (c == ')')
+                inComment = false;
+        } else if (c == '(') {
+            inComment = true;
+        } else if (c == ';') {
+            return i;
+        }
+    }
+    return std::string::npos;
+}
+
+} // namespace
+
+std::string cleanSourceLine(std::string_view line)
+{
+    // Upper case, without blanks (tabs and other bytes stay).
+    std::string s;
+    s.reserve(line.size());
+    for (char c : line) {
+        if (c == ' ')
+            continue;
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+        s.push_back(c);
+    }
+
+    // A program start or end marker is a comment.
+    if (s.find('%') != std::string::npos)
+        return "()";
+
+    // CAM programs end lines with "; comment": its letters must not act as
+    // words (the N of "clearance" would cut the move away).
+    if (std::size_t semi = semicolonComment(s); semi != std::string::npos) {
+        s.erase(semi);
+        s += "()";
+    }
+
+    // The first parenthesised comment is cut, its "(" kept as the mark of a
+    // comment for the dispatcher. An unclosed comment runs to the end of the
+    // line.
+    if (std::size_t open = s.find('('); open != std::string::npos) {
+        std::size_t close = s.find(')', open + 1);
+        if (close == std::string::npos || close == s.size() - 1)
+            s = s.substr(0, open + 1) + ")";
+        else
+            s = s.substr(0, open + 1) + s.substr(close + 1);
+    }
+
+    // The block number goes, with everything before it.
+    if (std::size_t n = s.find('N'); n != std::string::npos) {
+        std::size_t first = n + 1;
+        while (first < s.size() && isDigit(s[first]))
+            ++first;
+        s.erase(0, first);
+    }
+    return s;
+}
+
+std::vector<std::string> splitWordGroups(const std::string& block)
+{
+    std::vector<std::string> groups;
+    std::size_t i = block.find_first_of("GM");
+    if (i == std::string::npos || i + 1 >= block.size() || !isDigit(block[i + 1])) {
+        groups.push_back(block);
+        return groups;
+    }
+    // Text before the first G or M stays with it only when it is the one
+    // G/M word of the block.
+    std::size_t start = 0; // start of the remaining block
+    for (;;) {
+        std::size_t next = block.find_first_of("GM", i + 1);
+        if (next == std::string::npos) {
+            groups.push_back(block.substr(start));
+            return groups;
+        }
+        groups.push_back(block.substr(i, next - i));
+        start = next;
+        i = next;
+    }
+}
+
+void commaToPoint(std::string& text)
+{
+    for (char& c : text)
+        if (c == ',')
+            c = '.';
+}
+
+namespace {
+
+// Whole steps per millimetre from the hidden fields; a text that is not a
+// whole number leaves the setting as it is.
+void readStepsText(const std::string& text, float& target)
+{
+    long value = 0;
+    auto res = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (res.ec == std::errc() && res.ptr == text.data() + text.size())
+        target = static_cast<float>(value);
+}
+
+} // namespace
+
+void runConversion(const std::vector<std::string>& sourceLines, const std::string& ofx,
+                   const std::string& ofy, const std::string& ofz, CommandLines& output,
+                   std::vector<int32_t>& lineMap, ConversionObserver& observer)
+{
+    lineMap.clear();
+    output.clear();
+    readStepsText(ofx, machineSettings.stepsPerMmX);
+    readStepsText(ofy, machineSettings.stepsPerMmY);
+    readStepsText(ofz, machineSettings.stepsPerMmZ);
+
+    output.push_back("OF X: " + ofx + ", Y:" + ofy + ", Z:" + ofz + ";");
+    output.push_back("VS " + formatHeaderFloat(machineSettings.maxSpeedXY));
+    output.push_back("@ZU " + formatHeaderFloat(machineSettings.maxSpeedZ));
+    output.push_back("@ZD " + formatHeaderFloat(machineSettings.maxSpeedZ));
+
+    resetTranslator();
+
+    const int count = static_cast<int>(sourceLines.size());
+    lineMap.reserve(sourceLines.size());
+    observer.progressStart(count);
+    for (int i = 0; i < count; ++i) {
+        lineMap.push_back(static_cast<int32_t>(output.size()));
+        std::string cleaned = cleanSourceLine(sourceLines[i]);
+        observer.highlight(i);
+        translateBlock(cleaned, output, lineMap.back(),
+                       [&](const std::string& group) { observer.reportIgnored(i, group); });
+        observer.highlight(-1);
+        observer.progress(i);
+    }
+    observer.progressEnd();
+}
+
+std::vector<std::string> splitSourceText(std::string_view bytes)
+{
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    const std::size_t size = bytes.size();
+    for (std::size_t i = 0; i < size; ++i) {
+        char c = bytes[i];
+        if (c != '\n' && c != '\r')
+            continue;
+        lines.emplace_back(bytes.substr(start, i - start));
+        if (c == '\r' && i + 1 < size && bytes[i + 1] == '\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < size)
+        lines.emplace_back(bytes.substr(start));
+    return lines;
+}
