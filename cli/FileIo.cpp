@@ -1,0 +1,233 @@
+#include "cli/FileIo.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr std::size_t kBufferSize = 1 << 20;
+
+std::string reason(int err)
+{
+    return std::strerror(err);
+}
+
+bool readAll(int fd, std::string& bytes, std::string& error)
+{
+    struct stat info {};
+    if (fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+        error = reason(EISDIR);
+        return false;
+    }
+    std::size_t expected = 0;
+    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0)
+        expected = static_cast<std::size_t>(info.st_size);
+    bytes.clear();
+    bytes.reserve(expected);
+    char probe[1 << 16];
+    for (;;) {
+        // Fill the reserved room first (a regular file arrives in one read),
+        // then read on in chunks until the end of the file or pipe.
+        std::size_t old = bytes.size();
+        ssize_t got;
+        if (old < bytes.capacity()) {
+            bytes.resize(bytes.capacity());
+            got = ::read(fd, bytes.data() + old, bytes.size() - old);
+            bytes.resize(old + (got > 0 ? static_cast<std::size_t>(got) : 0));
+        } else {
+            got = ::read(fd, probe, sizeof probe);
+            if (got > 0)
+                bytes.append(probe, static_cast<std::size_t>(got));
+        }
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            error = reason(errno);
+            return false;
+        }
+        if (got == 0)
+            return true;
+    }
+}
+
+bool writeAll(int fd, const char* data, std::size_t size, int& err)
+{
+    while (size > 0) {
+        ssize_t done = ::write(fd, data, size);
+        if (done < 0) {
+            if (errno == EINTR)
+                continue;
+            err = errno;
+            return false;
+        }
+        data += done;
+        size -= static_cast<std::size_t>(done);
+    }
+    return true;
+}
+
+mode_t newFileMode()
+{
+    mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+} // namespace
+
+bool readWholeFile(const std::string& path, std::string& bytes, std::string& error)
+{
+    if (path == "-")
+        return readAll(STDIN_FILENO, bytes, error);
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        error = reason(errno);
+        return false;
+    }
+    bool ok = readAll(fd, bytes, error);
+    ::close(fd);
+    return ok;
+}
+
+bool sameExistingFile(const std::string& a, const std::string& b)
+{
+    if (a == "-" || b == "-")
+        return false;
+    struct stat sa {};
+    struct stat sb {};
+    if (::stat(a.c_str(), &sa) != 0 || ::stat(b.c_str(), &sb) != 0)
+        return false;
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+AtomicOutput::~AtomicOutput()
+{
+    discard();
+}
+
+bool AtomicOutput::open(const std::string& target, std::string& error)
+{
+    targetPath = target;
+    buffer.reserve(kBufferSize);
+    if (target == "-") {
+        toStdout = true;
+        fd = STDOUT_FILENO;
+        return true;
+    }
+
+    // Write through a symbolic link to the file it names, as an editor would.
+    std::filesystem::path real(target);
+    std::error_code ec;
+    if (std::filesystem::is_symlink(real, ec)) {
+        std::filesystem::path resolved = std::filesystem::weakly_canonical(real, ec);
+        if (!ec)
+            real = resolved;
+    }
+    struct stat info {};
+    mode_t mode = newFileMode();
+    if (::stat(real.c_str(), &info) == 0) {
+        if (S_ISDIR(info.st_mode)) {
+            error = reason(EISDIR);
+            return false;
+        }
+        mode = info.st_mode & 07777;
+    }
+
+    std::filesystem::path dir = real.parent_path();
+    std::string name = real.filename().string();
+    std::string pattern =
+        (dir.empty() ? std::string() : dir.string() + "/") + "." + name + ".XXXXXX";
+    fd = ::mkstemp(pattern.data());
+    if (fd < 0) {
+        error = reason(errno);
+        return false;
+    }
+    tempPath = pattern;
+    targetPath = real.string();
+    ::fchmod(fd, mode);
+    return true;
+}
+
+void AtomicOutput::flushBuffer()
+{
+    if (fd >= 0 && writeErrno == 0 && !buffer.empty())
+        writeAll(fd, buffer.data(), buffer.size(), writeErrno);
+    buffer.clear();
+}
+
+void AtomicOutput::write(std::string_view text)
+{
+    if (buffer.size() + text.size() > kBufferSize) {
+        flushBuffer();
+        if (text.size() > kBufferSize) {
+            if (fd >= 0 && writeErrno == 0)
+                writeAll(fd, text.data(), text.size(), writeErrno);
+            return;
+        }
+    }
+    buffer.append(text);
+}
+
+bool AtomicOutput::finish(std::string& error)
+{
+    flushBuffer();
+    finished = true;
+    if (toStdout) {
+        if (writeErrno != 0) {
+            error = reason(writeErrno);
+            return false;
+        }
+        return true;
+    }
+    if (writeErrno == 0 && ::fsync(fd) != 0)
+        writeErrno = errno;
+    if (::close(fd) != 0 && writeErrno == 0)
+        writeErrno = errno;
+    fd = -1;
+    if (writeErrno != 0) {
+        error = reason(writeErrno);
+        return false;
+    }
+    return true;
+}
+
+bool AtomicOutput::commit(std::string& error)
+{
+    if (toStdout)
+        return true;
+    if (!finished || tempPath.empty()) {
+        error = "internal error: file not finished";
+        return false;
+    }
+    if (::rename(tempPath.c_str(), targetPath.c_str()) != 0) {
+        error = reason(errno);
+        return false;
+    }
+    tempPath.clear();
+    // Make the rename itself durable.
+    std::filesystem::path dir = std::filesystem::path(targetPath).parent_path();
+    int dirFd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        ::fsync(dirFd);
+        ::close(dirFd);
+    }
+    return true;
+}
+
+void AtomicOutput::discard()
+{
+    if (toStdout)
+        return;
+    if (fd >= 0) {
+        ::close(fd);
+        fd = -1;
+    }
+    if (!tempPath.empty()) {
+        ::unlink(tempPath.c_str());
+        tempPath.clear();
+    }
+}

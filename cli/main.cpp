@@ -1,0 +1,211 @@
+// tolvane-convert: one conversion run without a window, as the desktop program
+// makes it right after start-up, from a G-code file to a PROFILER command file.
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <memory>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "cli/FileIo.h"
+#include "cli/Formats.h"
+#include "cli/Options.h"
+#include "engine/Conversion.h"
+#include "engine/Gcode.h"
+#include "engine/Settings.h"
+
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitFile = 1;
+constexpr int kExitUsage = 2;
+constexpr int kExitIgnored = 3;
+
+const char* const kProgram = "tolvane-convert";
+
+void writeStderr(const std::string& text)
+{
+    std::fwrite(text.data(), 1, text.size(), stderr);
+}
+
+int fail(int status, const std::string& message)
+{
+    std::fflush(stdout);
+    writeStderr(std::string(kProgram) + ": " + message + "\n");
+    if (status == kExitUsage)
+        writeStderr(std::string("Try '") + kProgram + " --help' for more information.\n");
+    return status;
+}
+
+std::string inQuotes(const std::string& path)
+{
+    return "'" + path + "'";
+}
+
+// Collects the reports of ignored word groups and writes them to standard
+// error in large pieces: a broken program can have one on every line.
+class CliObserver : public ConversionObserver {
+  public:
+    CliObserver(std::string inputName, bool quiet) : name(std::move(inputName)), quiet(quiet) {}
+    ~CliObserver() override { flush(); }
+
+    void reportIgnored(int line, const std::string& group) override
+    {
+        ++count;
+        if (quiet)
+            return;
+        pending.append(ignoredReport(name, line, group));
+        if (pending.size() >= (1 << 16))
+            flush();
+    }
+
+    void flush()
+    {
+        if (!pending.empty())
+            writeStderr(pending);
+        pending.clear();
+    }
+
+    long long ignored() const { return count; }
+
+  private:
+    std::string name;
+    bool quiet;
+    std::string pending;
+    long long count = 0;
+};
+
+// A name for comparing targets that may not exist yet.
+std::string comparableName(const std::string& path)
+{
+    std::error_code ec;
+    std::filesystem::path full = std::filesystem::weakly_canonical(path, ec);
+    return ec ? path : full.string();
+}
+
+struct Target {
+    std::string path;
+    const char* what;
+};
+
+int run(const ConvertOptions& options)
+{
+    const std::string& input = options.input;
+    const std::string inputName = input == "-" ? "<stdin>" : input;
+
+    std::vector<Target> targets;
+    targets.push_back(
+        {options.output.empty() ? defaultOutputPath(input) : options.output, "command file"});
+    if (!options.lineMap.empty())
+        targets.push_back({options.lineMap, "line map"});
+    if (!options.path.empty())
+        targets.push_back({options.path, "tool path"});
+
+    // Never replace the program being converted, nor write two results over
+    // each other (an input named *.Cbr would otherwise be its own default output).
+    for (std::size_t i = 0; i < targets.size(); ++i) {
+        if (targets[i].path == "-")
+            continue;
+        if (sameExistingFile(targets[i].path, input) ||
+            (input != "-" && comparableName(targets[i].path) == comparableName(input)))
+            return fail(kExitUsage, "the " + std::string(targets[i].what) + " " +
+                                        inQuotes(targets[i].path) +
+                                        " would overwrite the input file; choose another name");
+        for (std::size_t j = 0; j < i; ++j) {
+            if (targets[j].path != "-" &&
+                comparableName(targets[i].path) == comparableName(targets[j].path))
+                return fail(kExitUsage, "the " + std::string(targets[j].what) + " and the " +
+                                            targets[i].what + " are both " +
+                                            inQuotes(targets[i].path));
+        }
+    }
+
+    // An explicitly named settings file must exist; the default one beside
+    // the executable is optional, as it is for the desktop program.
+    if (!options.settings.empty()) {
+        std::string settingsBytes;
+        std::string error;
+        if (!readWholeFile(options.settings, settingsBytes, error))
+            return fail(kExitFile,
+                        "cannot read settings file " + inQuotes(options.settings) + ": " + error);
+        overrideSettingsFilePath(options.settings);
+    }
+
+    std::string bytes;
+    {
+        std::string error;
+        if (!readWholeFile(input, bytes, error))
+            return fail(kExitFile, "cannot read " + inQuotes(inputName) + ": " + error);
+    }
+
+    // Create every temporary file before the run, so that an unwritable
+    // target is reported at once and nothing is replaced.
+    std::vector<std::unique_ptr<AtomicOutput>> files;
+    for (const Target& target : targets) {
+        files.push_back(std::make_unique<AtomicOutput>());
+        std::string error;
+        if (!files.back()->open(target.path, error))
+            return fail(kExitFile, "cannot write " + std::string(target.what) + " " +
+                                       inQuotes(target.path) + ": " + error);
+    }
+
+    std::vector<std::string> sourceLines = splitSourceText(bytes);
+    std::string().swap(bytes);
+
+    StepsPerMmTexts steps = loadMachineSettings();
+    CommandLines commands;
+    std::vector<int32_t> lineMap;
+    CliObserver observer(inputName, options.quiet);
+    runConversion(sourceLines, steps.ofx, steps.ofy, steps.ofz, commands, lineMap, observer);
+    observer.flush();
+    std::vector<std::string>().swap(sourceLines);
+
+    std::size_t next = 0;
+    writeCommandFile(*files[next++], commands);
+    CommandLines().swap(commands);
+    if (!options.lineMap.empty())
+        writeLineMap(*files[next++], lineMap);
+    if (!options.path.empty())
+        writePathCsv(*files[next++], *trajectoryStore);
+
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        std::string error;
+        if (!files[i]->finish(error))
+            return fail(kExitFile, "cannot write " + std::string(targets[i].what) + " " +
+                                       inQuotes(targets[i].path) + ": " + error);
+    }
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        std::string error;
+        if (!files[i]->commit(error))
+            return fail(kExitFile, "cannot write " + std::string(targets[i].what) + " " +
+                                       inQuotes(targets[i].path) + ": " + error);
+    }
+
+    if (options.strict && observer.ignored() > 0)
+        return kExitIgnored;
+    return kExitOk;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    ConvertOptions options;
+    std::string error;
+    if (!parseOptions(args, options, error))
+        return fail(kExitUsage, error);
+    if (options.help) {
+        std::string text = usageText();
+        std::fwrite(text.data(), 1, text.size(), stdout);
+        return std::fflush(stdout) == 0 ? kExitOk : kExitFile;
+    }
+    try {
+        return run(options);
+    } catch (const std::bad_alloc&) {
+        return fail(kExitFile, "not enough memory to convert " + inQuotes(options.input));
+    } catch (const std::exception& e) {
+        return fail(kExitFile, "conversion of " + inQuotes(options.input) + " failed: " + e.what());
+    }
+}
