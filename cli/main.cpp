@@ -43,6 +43,12 @@ std::string inQuotes(const std::string& path)
     return "'" + path + "'";
 }
 
+// How a result file is named in messages.
+std::string targetName(const std::string& path)
+{
+    return path == "-" ? std::string("standard output") : inQuotes(path);
+}
+
 // Collects the reports of ignored word groups and writes them to standard
 // error in large pieces: a broken program can have one on every line.
 class CliObserver : public ConversionObserver {
@@ -80,7 +86,8 @@ class CliObserver : public ConversionObserver {
 std::string comparableName(const std::string& path)
 {
     std::error_code ec;
-    std::filesystem::path full = std::filesystem::weakly_canonical(path, ec);
+    std::filesystem::path full =
+        std::filesystem::weakly_canonical(std::filesystem::absolute(path), ec);
     return ec ? path : full.string();
 }
 
@@ -147,7 +154,7 @@ int run(const ConvertOptions& options)
         std::string error;
         if (!files.back()->open(target.path, error))
             return fail(kExitFile, "cannot write " + std::string(target.what) + " " +
-                                       inQuotes(target.path) + ": " + error);
+                                       targetName(target.path) + ": " + error);
     }
 
     std::vector<std::string> sourceLines = splitSourceText(bytes);
@@ -173,13 +180,13 @@ int run(const ConvertOptions& options)
         std::string error;
         if (!files[i]->finish(error))
             return fail(kExitFile, "cannot write " + std::string(targets[i].what) + " " +
-                                       inQuotes(targets[i].path) + ": " + error);
+                                       targetName(targets[i].path) + ": " + error);
     }
     for (std::size_t i = 0; i < files.size(); ++i) {
         std::string error;
         if (!files[i]->commit(error))
             return fail(kExitFile, "cannot write " + std::string(targets[i].what) + " " +
-                                       inQuotes(targets[i].path) + ": " + error);
+                                       targetName(targets[i].path) + ": " + error);
     }
 
     if (options.strict && observer.ignored() > 0)
@@ -204,8 +211,11 @@ int main(int argc, char** argv)
     try {
         return run(options);
     } catch (const std::bad_alloc&) {
-        return fail(kExitFile, "not enough memory to convert " + inQuotes(options.input));
+        return fail(kExitFile, "not enough memory to convert " +
+                                   inQuotes(options.input == "-" ? "<stdin>" : options.input));
     } catch (const std::exception& e) {
-        return fail(kExitFile, "conversion of " + inQuotes(options.input) + " failed: " + e.what());
+        return fail(kExitFile, "conversion of " +
+                                   inQuotes(options.input == "-" ? "<stdin>" : options.input) +
+                                   " failed: " + e.what());
     }
 }

@@ -1,0 +1,298 @@
+#include "tests/cli/CliHarness.h"
+
+#include <charconv>
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <fcntl.h>
+#include <fstream>
+#include <signal.h>
+#include <spawn.h>
+#include <stdexcept>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace clitest {
+
+TempDir::TempDir()
+{
+    std::string pattern = (fs::temp_directory_path() / "tolvane-cli-XXXXXX").string();
+    if (!::mkdtemp(pattern.data()))
+        throw std::runtime_error("mkdtemp failed");
+    dir = pattern;
+}
+
+TempDir::~TempDir()
+{
+    std::error_code ec;
+    // Give every entry back its write permission so that it can be removed.
+    for (auto it = fs::recursive_directory_iterator(dir, ec);
+         !ec && it != fs::recursive_directory_iterator(); it.increment(ec))
+        fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
+    fs::remove_all(dir, ec);
+}
+
+std::string TempDir::write(const std::string& name, const std::string& bytes) const
+{
+    fs::path path = dir / name;
+    writeFile(path, bytes);
+    return path.string();
+}
+
+std::string TempDir::defaultSettings() const
+{
+    return write("defaults.ini", "");
+}
+
+std::string readFile(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw std::runtime_error("cannot read " + path.string());
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void writeFile(const fs::path& path, const std::string& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out)
+        throw std::runtime_error("cannot write " + path.string());
+}
+
+Outcome runConverter(const std::vector<std::string>& args, const std::string& stdinFile,
+                     const std::string& workDir, int timeoutSeconds)
+{
+    TempDir streams;
+    std::string outPath = (streams / "stdout").string();
+    std::string errPath = (streams / "stderr").string();
+    std::string inPath = stdinFile.empty() ? "/dev/null" : stdinFile;
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (!workDir.empty())
+        posix_spawn_file_actions_addchdir_np(&actions, workDir.c_str());
+    posix_spawn_file_actions_addopen(&actions, 0, inPath.c_str(), O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0600);
+    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0600);
+
+    std::vector<std::string> argStore;
+    argStore.push_back(TOLVANE_CONVERT);
+    argStore.insert(argStore.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& a : argStore)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+
+    Outcome run;
+    pid_t pid = 0;
+    int rc = posix_spawn(&pid, TOLVANE_CONVERT, &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (rc != 0)
+        throw std::runtime_error("cannot start " TOLVANE_CONVERT);
+
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
+    int status = 0;
+    for (;;) {
+        pid_t done = ::waitpid(pid, &status, WNOHANG);
+        if (done == pid)
+            break;
+        if (std::chrono::steady_clock::now() > deadline) {
+            run.timedOut = true;
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, &status, 0);
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    if (WIFEXITED(status))
+        run.exitCode = WEXITSTATUS(status);
+    else if (WIFSIGNALED(status))
+        run.signal = WTERMSIG(status);
+    run.out = readFile(outPath);
+    run.err = readFile(errPath);
+    return run;
+}
+
+bool splitCrLf(const std::string& text, std::vector<std::string>& lines)
+{
+    lines.clear();
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find("\r\n", start);
+        if (end == std::string::npos)
+            return false;
+        std::string line = text.substr(start, end - start);
+        if (line.find_first_of("\r\n") != std::string::npos)
+            return false;
+        lines.push_back(std::move(line));
+        start = end + 2;
+    }
+    return true;
+}
+
+std::vector<std::string> splitLf(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) {
+            lines.push_back(text.substr(start) + "<missing line end>");
+            break;
+        }
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return lines;
+}
+
+std::size_t countSourceLines(const std::string& bytes)
+{
+    std::size_t lines = 0;
+    std::size_t i = 0;
+    bool open = false; // characters seen since the last line end
+    while (i < bytes.size()) {
+        char c = bytes[i];
+        if (c == '\r' || c == '\n') {
+            ++lines;
+            open = false;
+            i += (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ? 2 : 1;
+        } else {
+            open = true;
+            ++i;
+        }
+    }
+    return lines + (open ? 1 : 0);
+}
+
+namespace {
+
+// "%d" text of a signed 32-bit integer: no leading zeros, no "-0", no "+".
+bool takeInt(const std::string& s, std::size_t& pos)
+{
+    std::size_t start = pos;
+    if (pos < s.size() && s[pos] == '-')
+        ++pos;
+    std::size_t digits = pos;
+    while (pos < s.size() && s[pos] >= '0' && s[pos] <= '9')
+        ++pos;
+    if (pos == digits)
+        return false;
+    if (s[digits] == '0' && (pos - digits > 1 || digits != start))
+        return false;
+    int32_t value = 0;
+    auto res = std::from_chars(s.data() + start, s.data() + pos, value);
+    return res.ec == std::errc() && res.ptr == s.data() + pos;
+}
+
+bool takeFixed2(const std::string& s, std::size_t& pos)
+{
+    std::size_t digits = pos;
+    while (pos < s.size() && s[pos] >= '0' && s[pos] <= '9')
+        ++pos;
+    if (pos == digits || pos - digits > 39 || (s[digits] == '0' && pos - digits > 1))
+        return false;
+    if (pos + 3 > s.size() || s[pos] != '.' || !isdigit(static_cast<unsigned char>(s[pos + 1])) ||
+        !isdigit(static_cast<unsigned char>(s[pos + 2])))
+        return false;
+    pos += 3;
+    return true;
+}
+
+// "% 5.2f": a blank or a minus, then the digits; the sign and "d.dd" already
+// fill the five characters, so there is never padding.
+bool takeSpeed(const std::string& s, std::size_t& pos)
+{
+    if (pos >= s.size() || (s[pos] != ' ' && s[pos] != '-'))
+        return false;
+    ++pos;
+    return takeFixed2(s, pos);
+}
+
+// "%5.2f": padded with blanks on the left to five characters.
+bool takeHeaderSpeed(const std::string& s, std::size_t& pos)
+{
+    std::size_t start = pos;
+    while (pos < s.size() && s[pos] == ' ')
+        ++pos;
+    std::size_t blanks = pos - start;
+    std::size_t text = pos;
+    if (pos < s.size() && s[pos] == '-')
+        ++pos;
+    if (!takeFixed2(s, pos))
+        return false;
+    std::size_t width = pos - text;
+    return blanks == 0 ? width >= 5 : blanks + width == 5;
+}
+
+// A shape is literal text with the placeholders <int>, <speed> and <hspeed>.
+bool matches(const std::string& line, const std::string& shape)
+{
+    std::size_t pos = 0;
+    std::size_t i = 0;
+    while (i < shape.size()) {
+        bool ok = true;
+        if (shape.compare(i, 5, "<int>") == 0) {
+            ok = takeInt(line, pos);
+            i += 5;
+        } else if (shape.compare(i, 7, "<speed>") == 0) {
+            ok = takeSpeed(line, pos);
+            i += 7;
+        } else if (shape.compare(i, 8, "<hspeed>") == 0) {
+            ok = takeHeaderSpeed(line, pos);
+            i += 8;
+        } else {
+            ok = pos < line.size() && line[pos] == shape[i];
+            ++pos;
+            ++i;
+        }
+        if (!ok)
+            return false;
+    }
+    return pos == line.size();
+}
+
+const char* const kCommandShapes[] = {
+    "PA <int>,<int>;",
+    "@ZA <int>;",
+    "VS <speed>;",
+    "@VS <speed>;",
+    "@ZU <speed>;",
+    "@ZD <speed>;",
+    "@SS 1;",
+    "@SS 0;",
+    "@SS0;",
+    "VS 30.0",
+    "PA 0,1600;",
+    "RVS <int>;",
+    "T: <int> N:? H:? D:?;",
+    "@WT <int>;",
+    "@HM;",
+    "G02 dans ce cas non traite",
+    "G03 dans ce cas non trait?",
+};
+
+} // namespace
+
+bool isCommandLine(const std::string& line)
+{
+    for (const char* shape : kCommandShapes)
+        if (matches(line, shape))
+            return true;
+    return false;
+}
+
+bool isHeader(const std::vector<std::string>& lines)
+{
+    return lines.size() >= 4 && matches(lines[0], "OF X: <int>, Y:<int>, Z:<int>;") &&
+           matches(lines[1], "VS <hspeed>") && matches(lines[2], "@ZU <hspeed>") &&
+           matches(lines[3], "@ZD <hspeed>");
+}
+
+} // namespace clitest

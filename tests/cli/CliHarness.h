@@ -1,0 +1,65 @@
+// Runs the built converter as a separate process in a private temporary
+// folder and reads back what it wrote.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace clitest {
+
+namespace fs = std::filesystem;
+
+struct Outcome {
+    int exitCode = -1; // -1 when the process did not exit normally
+    int signal = 0;    // the signal that ended it, 0 when it exited
+    bool timedOut = false;
+    std::string out; // standard output
+    std::string err; // standard error
+};
+
+// A unique folder, removed with everything in it.
+class TempDir {
+  public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const fs::path& path() const { return dir; }
+    fs::path operator/(const std::string& name) const { return dir / name; }
+    // Writes `bytes` to `name` inside the folder and returns the full path.
+    std::string write(const std::string& name, const std::string& bytes) const;
+    // An empty settings file: every key takes its built-in default.
+    std::string defaultSettings() const;
+
+  private:
+    fs::path dir;
+};
+
+// Runs tolvane-convert with `args`; standard input comes from `stdinFile`
+// (or /dev/null); it runs in `workDir` when one is given. A run that takes
+// longer than `timeoutSeconds` is killed.
+Outcome runConverter(const std::vector<std::string>& args, const std::string& stdinFile = "",
+                     const std::string& workDir = "", int timeoutSeconds = 120);
+
+std::string readFile(const fs::path& path);
+void writeFile(const fs::path& path, const std::string& bytes);
+
+// Splits at "\r\n"; returns false when some line ends otherwise (a bare "\n"
+// or "\r", or a last line without its CR LF).
+bool splitCrLf(const std::string& text, std::vector<std::string>& lines);
+// Splits at "\n"; the text must end with one.
+std::vector<std::string> splitLf(const std::string& text);
+
+// The number of source lines in `bytes` by the controller's rule: CR LF, LF
+// and a lone CR each end a line; a final break adds no empty line.
+std::size_t countSourceLines(const std::string& bytes);
+
+// True when `line` is one of the shapes of the PROFILER command vocabulary
+// (header lines excluded).
+bool isCommandLine(const std::string& line);
+// True when the four lines are the header's shapes.
+bool isHeader(const std::vector<std::string>& lines);
+
+} // namespace clitest
