@@ -1,0 +1,93 @@
+#include "ui/ExternalProgram.h"
+
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+
+std::optional<ProgramCommand> buildProgramCommand(const QString& commandText,
+                                                  const QStringList& extraArguments)
+{
+    ProgramCommand command;
+    const QString trimmed = commandText.trimmed();
+    const QFileInfo whole(trimmed);
+    if (!trimmed.isEmpty() && whole.exists() && !whole.isDir()) {
+        command.program = trimmed;
+    } else {
+        QStringList words = QProcess::splitCommand(commandText);
+        if (words.isEmpty() || words.constFirst().isEmpty())
+            return std::nullopt;
+        command.program = words.takeFirst();
+        command.arguments = words;
+    }
+    command.arguments += extraArguments;
+    return command;
+}
+
+static QString quoted(const QString& word)
+{
+    if (!word.isEmpty() && !word.contains(QLatin1Char(' ')) && !word.contains(QLatin1Char('"')))
+        return word;
+    QString escaped = word;
+    escaped.replace(QLatin1Char('"'), QLatin1String("\"\"\""));
+    return QLatin1Char('"') + escaped + QLatin1Char('"');
+}
+
+QString describeCommand(const ProgramCommand& command)
+{
+    QStringList words{quoted(command.program)};
+    for (const QString& argument : command.arguments)
+        words << quoted(argument);
+    return words.join(QLatin1Char(' '));
+}
+
+static ProgramStarter& programStarter()
+{
+    static ProgramStarter starter;
+    return starter;
+}
+
+bool startProgram(const ProgramCommand& command, QString* error)
+{
+    if (programStarter())
+        return programStarter()(command, error);
+    return startDetachedProcess(command, error);
+}
+
+ProgramStarter setProgramStarter(ProgramStarter starter)
+{
+    return std::exchange(programStarter(), std::move(starter));
+}
+
+bool startDetachedProcess(const ProgramCommand& command, QString* error)
+{
+    auto fail = [error](const QString& reason) {
+        if (error != nullptr)
+            *error = reason;
+        return false;
+    };
+    QString program = command.program;
+    if (program.contains(QLatin1Char('/'))) {
+        const QFileInfo info(program);
+        if (!info.exists())
+            return fail(QStringLiteral("no such file"));
+        if (info.isDir())
+            return fail(QStringLiteral("it is a folder, not a program"));
+        if (!info.isExecutable())
+            return fail(QStringLiteral("the file is not executable"));
+    } else {
+        const QString found = QStandardPaths::findExecutable(program);
+        if (found.isEmpty())
+            return fail(QStringLiteral("no program of that name was found on the PATH"));
+        program = found;
+    }
+
+    QProcess process;
+    process.setProgram(program);
+    process.setArguments(command.arguments);
+    process.setStandardInputFile(QProcess::nullDevice());
+    if (!process.startDetached())
+        return fail(process.errorString().isEmpty()
+                        ? QStringLiteral("the system refused to start it")
+                        : process.errorString());
+    return true;
+}

@@ -1,0 +1,311 @@
+// Construction of the main window: elements, menus, layout and localisation.
+#include "ui/Mainform.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFrame>
+#include <QIcon>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QTimer>
+#include <QUrl>
+
+#include "engine/Settings.h"
+#include "ui/LineListModel.h"
+#include "ui/UiText.h"
+
+namespace {
+
+constexpr int kClientWidth = 648;
+constexpr int kClientHeight = 575;
+constexpr int kPanelHeight = 17;
+
+// A desktop theme's icon when there is one, ours otherwise.
+QIcon themedIcon(const char* themeName, const char* bundled)
+{
+    return QIcon::fromTheme(QLatin1String(themeName), QIcon(QLatin1String(bundled)));
+}
+
+QListView* makeList(QWidget* parent, const char* name, LineListModel* model)
+{
+    auto* list = new QListView(parent);
+    list->setObjectName(QLatin1String(name));
+    // Every row has the height of one text line: the view then never measures
+    // a million rows to lay them out.
+    list->setUniformItemSizes(true);
+    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    list->setModel(model);
+    return list;
+}
+
+} // namespace
+
+TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Tolvane"));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/tolvane.png")));
+    setFont(QFont(QStringList{QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans")}, 8));
+    setAcceptDrops(true);
+
+    createElements();
+    createMenus();
+    resize(kClientWidth, kClientHeight + MainMenu1->sizeHint().height());
+
+    // The order of construction matters: the settings load may show the About
+    // box, and only then do the menus get their texts.
+    errorCaption_.clear();
+    sourceFileName_.clear();
+    lineMap_.clear();
+    loadSettings();
+    localiseMenus();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::createElements()
+{
+    client_ = new QWidget(this);
+    client_->setObjectName(QStringLiteral("ClientArea"));
+    client_->installEventFilter(this);
+    setCentralWidget(client_);
+
+    auto* panel = new QFrame(client_);
+    panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    Panel1 = panel;
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+
+    // The three hidden fields carry the whole-number steps per millimetre from
+    // the settings load to the conversion run.
+    auto hiddenField = [this](QLabel*& label, QLineEdit*& field, const char* caption,
+                              const char* labelName, const char* fieldName, int x) {
+        label = new QLabel(QLatin1String(caption), Panel1);
+        label->setObjectName(QLatin1String(labelName));
+        label->setGeometry(x, 0, 30, kPanelHeight);
+        label->hide();
+        field = new QLineEdit(QStringLiteral("40"), Panel1);
+        field->setObjectName(QLatin1String(fieldName));
+        field->setGeometry(x + 32, 0, 40, kPanelHeight);
+        field->hide();
+    };
+    hiddenField(Label3, Ofx, "OFX :", "Label3", "Ofx", 8);
+    hiddenField(Label4, Ofy, "OFY :", "Label4", "Ofy", 88);
+    hiddenField(Label5, Ofz, "OFZ :", "Label5", "Ofz", 168);
+
+    sourceModel_ = new LineListModel(LineListModel::Decoding::SourceText, this);
+    destModel_ = new LineListModel(LineListModel::Decoding::Ascii, this);
+
+    Source = makeList(client_, "Source", sourceModel_);
+    Source->setSelectionMode(QAbstractItemView::SingleSelection);
+    Source->viewport()->installEventFilter(this);
+    Dest = makeList(client_, "Dest", destModel_);
+    Dest->setSelectionMode(QAbstractItemView::ExtendedSelection);
+
+    // A click, or a move with the keyboard, on a source line shows its command
+    // lines. A click on the line that is already selected changes no
+    // selection; eventFilter and `clicked` catch that case.
+    connect(Source->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        ++sourceSelectionChanges_;
+        if (!settingSourceRow_)
+            SourceClick();
+    });
+    connect(Source, &QAbstractItemView::clicked, this, [this](const QModelIndex&) {
+        if (changesAtPress_ == sourceSelectionChanges_)
+            SourceClick();
+        changesAtPress_ = -1;
+    });
+
+    Progress = new QProgressBar(client_);
+    Progress->setObjectName(QStringLiteral("Progress"));
+    Progress->setRange(0, 100);
+    Progress->setTextVisible(true);
+    Progress->hide();
+
+    SaveDestDlg.defaultExt = QStringLiteral("Cbr");
+    layoutClientArea();
+}
+
+void TForm1::createMenus()
+{
+    MainMenu1 = menuBar();
+    MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
+
+    auto item = [this](QMenu* menu, QAction*& action, const char* name, const char* caption) {
+        action = menu != nullptr ? menu->addAction(QLatin1String(caption))
+                                 : MainMenu1->addAction(QLatin1String(caption));
+        action->setObjectName(QLatin1String(name));
+        return action;
+    };
+    auto submenu = [this](QMenu*& menu, const char* name, const char* caption) {
+        menu = MainMenu1->addMenu(QLatin1String(caption));
+        menu->setObjectName(QLatin1String(name));
+        menu->menuAction()->setObjectName(QLatin1String(name) + QLatin1String("Action"));
+    };
+
+    submenu(Fichier1, "Fichier1", "Fichier");
+    item(Fichier1, Ouvrir1, "Ouvrir1", "Ouvrir");
+    item(Fichier1, Enregistrer1, "Enregistrer1", "Enregistrer fichier traduit");
+    item(Fichier1, Quitter1, "Quitter1", "Quitter");
+
+    submenu(Editio1, "Editio1", "Edition");
+    item(Editio1, Edit1, "Edit1", "Editer fichier source");
+    item(Editio1, ReOuvrir, "ReOuvrir", "Actualiser fichier source");
+    item(Editio1, Relancer1, "Relancer1", "Relancer traduction");
+
+    item(nullptr, Configuration1, "Configuration1", "Configuration");
+
+    submenu(Fraisage1, "Fraisage1", "Fraisage");
+    item(Fraisage1, Apercu1, "Apercu1", "Apercu");
+    item(Fraisage1, Usiner1, "Usiner1", "Usiner");
+
+    item(nullptr, Apropos1, "Apropos1", "A propos");
+
+    Ouvrir1->setIcon(themedIcon("document-open", ":/icons/open.png"));
+    Enregistrer1->setIcon(themedIcon("document-save", ":/icons/save.png"));
+    Quitter1->setIcon(themedIcon("application-exit", ":/icons/quit.png"));
+    Edit1->setIcon(themedIcon("document-edit", ":/icons/edit.png"));
+    ReOuvrir->setIcon(themedIcon("view-refresh", ":/icons/reload.png"));
+    Relancer1->setIcon(themedIcon("media-playback-start", ":/icons/rerun.png"));
+
+    Ouvrir1->setShortcut(QKeySequence::Open);
+    Enregistrer1->setShortcut(QKeySequence::Save);
+    Quitter1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    ReOuvrir->setShortcut(QKeySequence(Qt::Key_F5));
+
+    // Nothing to edit, reload or re-run before a program has been opened.
+    Edit1->setEnabled(false);
+    ReOuvrir->setEnabled(false);
+    Relancer1->setEnabled(false);
+
+    connect(Ouvrir1, &QAction::triggered, this, &TForm1::BtnOpenClick);
+    connect(Enregistrer1, &QAction::triggered, this, &TForm1::BitBtn1Click);
+    connect(Quitter1, &QAction::triggered, this, &TForm1::QuitterClick);
+    connect(Edit1, &QAction::triggered, this, &TForm1::MenuClick);
+    connect(ReOuvrir, &QAction::triggered, this, &TForm1::ReOuvrirClick);
+    connect(Relancer1, &QAction::triggered, this, &TForm1::Relancer1Click);
+    connect(Configuration1, &QAction::triggered, this, &TForm1::ConfigClick);
+    connect(Apercu1, &QAction::triggered, this, &TForm1::Apercu1Click);
+    connect(Usiner1, &QAction::triggered, this, &TForm1::Usiner1Click);
+    connect(Apropos1, &QAction::triggered, this, &TForm1::AboutClick);
+}
+
+void TForm1::loadSettings()
+{
+    const StepsPerMmTexts texts = loadMachineSettings([this] { AboutClick(); });
+    Ofx->setText(QString::fromStdString(texts.ofx));
+    Ofy->setText(QString::fromStdString(texts.ofy));
+    Ofz->setText(QString::fromStdString(texts.ofz));
+    language_ = machineSettings.language;
+}
+
+void TForm1::localiseMenus()
+{
+    // The order of the lookups is the order of the menu bar, then the texts
+    // that are not menu captions, then the items added later.
+    const int l = language_;
+    Fichier1->setTitle(menuText(l, 0));
+    Ouvrir1->setText(menuText(l, 1));
+    Enregistrer1->setText(menuText(l, 2));
+    Quitter1->setText(menuText(l, 6));
+    Editio1->setTitle(menuText(l, 3));
+    Configuration1->setText(menuText(l, 5));
+    Fraisage1->setTitle(menuText(l, 4));
+    Apropos1->setText(menuText(l, 7));
+    errorCaption_ = uiText(l, 26);
+    OpenSourceDlg.filter = uiText(l, 27);
+    SaveDestDlg.filter = uiText(l, 31);
+    ReOuvrir->setText(menuText(l, 28));
+    Edit1->setText(menuText(l, 29));
+    Relancer1->setText(menuText(l, 30));
+    Apercu1->setText(menuText(l, 33));
+    Usiner1->setText(menuText(l, 34));
+
+    OpenSourceDlg.title = Ouvrir1->text().replace(QLatin1String("&&"), QLatin1String("&"));
+    SaveDestDlg.title = Enregistrer1->text().replace(QLatin1String("&&"), QLatin1String("&"));
+}
+
+void TForm1::FormResize()
+{
+    // Lists of half the window each, 20 pixels apart; the progress bar spans
+    // the whole window.
+    const int outer = width();
+    sourceWidth_ = std::max(0, outer / 2 - 10);
+    destWidth_ = sourceWidth_;
+    progressWidth_ = outer;
+    layoutClientArea();
+}
+
+void TForm1::layoutClientArea()
+{
+    // Panel1 and the progress bar stack at the top, Source hangs on the left
+    // edge and Dest on the right edge below them.
+    const int w = client_->width();
+    const int h = client_->height();
+    int top = 0;
+    Panel1->setGeometry(0, top, w, kPanelHeight);
+    top += kPanelHeight;
+    if (!Progress->isHidden()) {
+        const int ph = Progress->sizeHint().height();
+        Progress->setGeometry(0, top, progressWidth_, ph);
+        top += ph;
+    }
+    const int listHeight = std::max(0, h - top);
+    Source->setGeometry(0, top, sourceWidth_, listHeight);
+    Dest->setGeometry(w - destWidth_, top, destWidth_, listHeight);
+}
+
+void TForm1::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    FormResize();
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == client_ && event->type() == QEvent::Resize)
+        layoutClientArea();
+    else if (watched == Source->viewport() && event->type() == QEvent::MouseButtonPress)
+        changesAtPress_ = sourceSelectionChanges_;
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    // A run cannot be cut short half-way (its lists would not match); the
+    // window closes as soon as it ends.
+    if (running_) {
+        closeAfterRun_ = true;
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
+}
+
+void TForm1::dragEnterEvent(QDragEnterEvent* event)
+{
+    const QMimeData* mime = event->mimeData();
+    if (!running_ && mime->hasUrls() && !mime->urls().isEmpty() &&
+        mime->urls().constFirst().isLocalFile())
+        event->acceptProposedAction();
+}
+
+void TForm1::dropEvent(QDropEvent* event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.isEmpty() || !urls.constFirst().isLocalFile())
+        return;
+    event->acceptProposedAction();
+    // Open once the drop has finished: the program that dragged the file
+    // should not wait for the translation.
+    const QString path = urls.constFirst().toLocalFile();
+    QTimer::singleShot(0, this, [this, path] { openSourceFile(path); });
+}

@@ -1,0 +1,138 @@
+// The main window: the G-code program on the left, the PROFILER command lines
+// on the right, the menus that open, save, re-translate, edit the program,
+// preview the tool path and start the machine's driver.
+#pragma once
+
+#include <QMainWindow>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/Gcode.h"
+#include "ui/MessageBox.h"
+
+class LineListModel;
+class QAction;
+class QLabel;
+class QLineEdit;
+class QListView;
+class QMenu;
+class QMenuBar;
+class QProgressBar;
+class QWidget;
+
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+  public:
+    // Loads the settings (showing the About box first unless the user turned
+    // it off) and localises the menus.
+    explicit TForm1(QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // Elements of the window.
+    QWidget* Panel1 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* Label4 = nullptr;
+    QLabel* Label5 = nullptr;
+    QLineEdit* Ofx = nullptr; // whole-number steps per mm, never shown
+    QLineEdit* Ofy = nullptr;
+    QLineEdit* Ofz = nullptr;
+    QListView* Source = nullptr;
+    QListView* Dest = nullptr;
+    QProgressBar* Progress = nullptr;
+    FileDialog OpenSourceDlg{FileDialog::Mode::Open};
+    FileDialog SaveDestDlg{FileDialog::Mode::Save};
+
+    QMenuBar* MainMenu1 = nullptr;
+    QMenu* Fichier1 = nullptr;
+    QAction* Ouvrir1 = nullptr;
+    QAction* Enregistrer1 = nullptr;
+    QAction* Quitter1 = nullptr;
+    QMenu* Editio1 = nullptr;
+    QAction* Edit1 = nullptr;
+    QAction* ReOuvrir = nullptr;
+    QAction* Relancer1 = nullptr;
+    QAction* Configuration1 = nullptr;
+    QMenu* Fraisage1 = nullptr;
+    QAction* Apercu1 = nullptr;
+    QAction* Usiner1 = nullptr;
+    QAction* Apropos1 = nullptr;
+
+    // Handlers of the menu items and lists.
+    void BtnOpenClick();
+    void ReOuvrirClick();
+    void Relancer1Click();
+    void BitBtn1Click();
+    void QuitterClick();
+    void MenuClick();
+    void Usiner1Click();
+    void ConfigClick();
+    void Apercu1Click();
+    void AboutClick();
+    void SourceClick();
+    void FormResize();
+
+    // Loads `path` as the open dialog's choice would (command-line argument,
+    // drag and drop). False when the file could not be read; the window then
+    // keeps what it showed and the error has been reported.
+    bool openSourceFile(const QString& path);
+    // Translates the loaded program again (the conversion run).
+    void runConversion();
+    // Writes the command lines to `path`, each followed by CR LF, through a
+    // temporary file beside it. False, with the reason in `error`, when it
+    // could not be written; an existing file is then left as it was.
+    bool saveCommandFile(const QString& path, QString* error) const;
+    // Re-reads the texts of the menus in `language`.
+    void localiseMenus();
+
+    // State read by the conversion run and the commands.
+    const std::vector<int32_t>& lineMap() const { return lineMap_; }
+    const std::vector<std::string>& sourceLines() const;
+    const CommandLines& commandLines() const;
+    const QString& sourceFileName() const { return sourceFileName_; }
+    const QString& errorCaption() const { return errorCaption_; }
+    int language() const { return language_; }
+    bool isRunning() const { return running_; }
+
+    // The first and last selected rows of Dest, {-1, -1} when none.
+    std::pair<int, int> selectedDestRange() const;
+    // Selects source line `row` as a click does (mouse or keyboard).
+    void clickSourceLine(int row);
+
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+  private:
+    class RunObserver;
+    friend class RunObserver;
+
+    void createElements();
+    void createMenus();
+    void layoutClientArea();
+    void loadSettings();
+    bool loadSourceLines(const QString& path);
+    void startExternal(const QString& commandText, const QStringList& arguments);
+    void setSourceCurrentRow(int row);
+
+    LineListModel* sourceModel_ = nullptr;
+    LineListModel* destModel_ = nullptr;
+    QWidget* client_ = nullptr;
+
+    std::vector<int32_t> lineMap_;
+    QString errorCaption_;
+    QString sourceFileName_;
+    int language_ = 0;
+
+    int sourceWidth_ = 305;
+    int destWidth_ = 321;
+    int progressWidth_ = 648;
+    bool running_ = false;
+    bool closeAfterRun_ = false;
+    bool settingSourceRow_ = false;  // a selection set by code, not by a click
+    int sourceSelectionChanges_ = 0; // counts selection changes of Source
+    int changesAtPress_ = -1;
+};

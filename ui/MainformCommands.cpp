@@ -1,0 +1,67 @@
+// The commands that leave the main window: the external editor, the machine's
+// driver and the three dialogs.
+#include <QAction>
+
+#include "engine/Gcode.h"
+#include "preview/Glview.h"
+#include "ui/About.h"
+#include "ui/Config.h"
+#include "ui/ExternalProgram.h"
+#include "ui/Mainform.h"
+#include "ui/UiText.h"
+
+void TForm1::startExternal(const QString& commandText, const QStringList& arguments)
+{
+    const std::optional<ProgramCommand> command = buildProgramCommand(commandText, arguments);
+    if (!command) {
+        showError(this, QStringLiteral("No program is set for this command (\"%1\").\n"
+                                       "Set it in %2.")
+                            .arg(commandText, uiText(language_, 5)));
+        return;
+    }
+    QString reason;
+    if (!startProgram(*command, &reason))
+        showError(this, QStringLiteral("Cannot start %1: %2.\nCheck the program in %3.")
+                            .arg(describeCommand(*command), reason, uiText(language_, 5)));
+}
+
+void TForm1::MenuClick()
+{
+    // The program's path is one argument of its own, whatever it holds.
+    if (!ReOuvrir->isEnabled())
+        return;
+    startExternal(settingsTextToQString(machineSettings.editorPath), {sourceFileName_});
+}
+
+void TForm1::Usiner1Click()
+{
+    // The driver starts empty; the user loads the saved command file in it.
+    startExternal(settingsTextToQString(machineSettings.driverPath), {});
+}
+
+void TForm1::ConfigClick()
+{
+    if (running_)
+        return;
+    TForm2 dialog(this);
+    if (execDialog(dialog) != QDialog::Accepted)
+        return;
+    loadSettings();
+    localiseMenus();
+    if (ReOuvrir->isEnabled())
+        runConversion();
+}
+
+void TForm1::Apercu1Click()
+{
+    if (running_)
+        return;
+    TGLForm dialog(this);
+    execDialog(dialog);
+}
+
+void TForm1::AboutClick()
+{
+    TAboutBox dialog(this);
+    execDialog(dialog);
+}

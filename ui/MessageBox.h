@@ -1,0 +1,61 @@
+// The main window's modal boxes: message boxes, the open and save file
+// dialogs, and the dialogs it runs with exec(). Each goes through a handler
+// that tests replace, so that a window test never waits for a click.
+#pragma once
+
+#include <QMessageBox>
+#include <QString>
+#include <functional>
+#include <optional>
+
+class QDialog;
+class QWidget;
+
+enum class BoxAnswer {
+    Ok,
+    Second, // the optional second button
+};
+
+struct BoxRequest {
+    QString caption;
+    QString text;
+    QString secondButton; // empty: an OK button only
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+};
+
+using MessageBoxHandler = std::function<BoxAnswer(QWidget* parent, const BoxRequest&)>;
+
+BoxAnswer showMessageBox(QWidget* parent, const BoxRequest& request);
+// A failure: caption "Tolvane", warning icon, OK.
+void showError(QWidget* parent, const QString& text);
+// Installs a handler instead of real boxes; an empty one restores them.
+// Returns the handler that was installed before.
+MessageBoxHandler setMessageBoxHandler(MessageBoxHandler handler);
+
+// Runs a dialog modally and returns its result (QDialog::Accepted or Rejected).
+using DialogHandler = std::function<int(QDialog& dialog)>;
+int execDialog(QDialog& dialog);
+DialogHandler setDialogHandler(DialogHandler handler);
+
+// An open or save dialog as a component of the window: its filter (in the
+// "description|pattern|..." form of the text table), default extension and
+// file name are set beforehand, execute() shows it, and fileName holds the
+// choice afterwards.
+class FileDialog {
+  public:
+    enum class Mode { Open, Save };
+    explicit FileDialog(Mode mode) : mode(mode) {}
+
+    Mode mode;
+    QString title;
+    QString filter;
+    QString defaultExt; // without the dot
+    QString fileName;   // proposed before, chosen after
+
+    // True when the user chose a file; fileName is then its path.
+    bool execute(QWidget* parent);
+};
+
+// Answers in place of the real dialog: the chosen path, or nullopt to cancel.
+using FileDialogHandler = std::function<std::optional<QString>(const FileDialog& dialog)>;
+FileDialogHandler setFileDialogHandler(FileDialogHandler handler);
