@@ -1,9 +1,140 @@
-#include "engine/Gcode.h"
+// Return to reference (G28, G30), program end (M02, M30), spindle (M03,
+// M05), tool change (M06) and dwell (G04).
+#include <cmath>
+#include <cstdint>
+#include <memory>
 
-CommandLines returnToReference(std::string) { return {}; }
-CommandLines programEndM2() { return {}; }
-CommandLines programEndM30() { return {}; }
-CommandLines spindleOn(std::string) { return {}; }
-CommandLines spindleOff(std::string) { return {}; }
-CommandLines toolChange(std::string) { return {}; }
-CommandLines dwell(std::string) { return {}; }
+#include "engine/Gcode.h"
+#include "preview/Trajectoires.h"
+
+namespace {
+
+// A word value truncated towards zero, when the result is a 32-bit integer.
+bool truncatedInt(double value, int64_t& result)
+{
+    const double whole = std::trunc(value);
+    if (!std::isfinite(whole) || whole <= -2147483649.0 || whole >= 2147483648.0)
+        return false;
+    result = static_cast<int64_t>(whole);
+    return true;
+}
+
+std::string positionLine(float x, float y)
+{
+    return "PA " + formatInt(truncSteps(x)) + "," + formatInt(truncSteps(y)) + ";";
+}
+
+void recordCurrentPosition()
+{
+    currentSegment->addPoint(previewScale(modalState.currentX), previewScale(modalState.currentY),
+                             previewScale(modalState.currentZ), kKindOwn);
+}
+
+} // namespace
+
+// The machine homes X and Y only; the translator then takes the tool to be at
+// X 0, Y 0 at the height of the intermediate point. An X, Y or Z word gives
+// an intermediate point that is reached first.
+CommandLines returnToReference(std::string group)
+{
+    ModalState& m = modalState;
+    const bool relative = !m.absoluteMode;
+    float xi = m.currentX;
+    float yi = m.currentY;
+    float zi = m.currentZ;
+    double value = 0.0;
+    if (findWord(group, 'X', value))
+        xi = convertX(value, relative, m.currentX);
+    if (findWord(group, 'Y', value))
+        yi = convertY(value, relative, m.currentY);
+    const bool hasZ = findWord(group, 'Z', value);
+    if (hasZ)
+        zi = convertZ(value, relative, m.currentZ);
+    if (!fitsSteps(xi) || !fitsSteps(yi) || !fitsSteps(zi))
+        return {kErrorLine};
+
+    // Drawn as a rapid move only when the speed in force is the rapid speed.
+    const int32_t kind = m.currentSpeed == machineSettings.maxSpeedXY ? kKindRapid : kKindFeed;
+    currentSegment = std::make_unique<trajectoire>(
+        previewScale(m.currentX), previewScale(m.currentY), previewScale(m.currentZ), kind);
+
+    CommandLines lines;
+    const bool hasXY = group.find_first_of("XY") != std::string::npos;
+    if (hasZ && hasXY) {
+        writeSteppedMove(lines, xi, yi, zi);
+    } else {
+        if (hasZ) {
+            lines.push_back("@ZA " + formatInt(truncSteps(zi)) + ";");
+            m.currentZ = zi;
+        }
+        lines.push_back(positionLine(xi, yi));
+        m.currentX = xi;
+        m.currentY = yi;
+    }
+    recordCurrentPosition();
+
+    lines.emplace_back("@HM;");
+    m.currentX = 0.0f;
+    m.currentY = 0.0f;
+    recordCurrentPosition();
+
+    trajectoryStore->addSegment(*currentSegment);
+    currentSegment.reset();
+    return lines;
+}
+
+// Both program ends stop the spindle and send the table to its unload
+// position (0, 1600) at 30 mm/s; M02's spindle-off line has no blank.
+CommandLines programEndM2()
+{
+    return {"@SS0;", "VS 30.0", "PA 0,1600;"};
+}
+
+CommandLines programEndM30()
+{
+    return {"@SS 0;", "VS 30.0", "PA 0,1600;"};
+}
+
+CommandLines spindleOn(std::string group)
+{
+    CommandLines lines{"@SS 1;"};
+    double value = 0.0;
+    if (findWord(group, 'S', value)) {
+        int64_t speed = 0;
+        if (!truncatedInt(value, speed))
+            return {kErrorLine};
+        lines.push_back("RVS " + formatInt(static_cast<int32_t>(speed)) + ";");
+    }
+    return lines;
+}
+
+CommandLines spindleOff(std::string)
+{
+    return {"@SS 0;"};
+}
+
+// The tool line names tool T + 10: T3 is written as tool 13. A change
+// without a T word selects tool 0.
+CommandLines toolChange(std::string group)
+{
+    double value = 0.0;
+    int64_t tool = 0;
+    if (findWord(group, 'T', value) && !truncatedInt(value, tool))
+        return {kErrorLine};
+    tool += 10;
+    if (tool > INT32_MAX)
+        return {kErrorLine};
+    return {"T: " + formatInt(static_cast<int32_t>(tool)) + " N:? H:? D:?;"};
+}
+
+// P is written as it stands, in the controller's own time unit.
+CommandLines dwell(std::string group)
+{
+    double value = 0.0;
+    if (!findWord(group, 'P', value))
+        return {"@WT 200;"};
+    int64_t time = 0;
+    if (!truncatedInt(value, time))
+        return {kErrorLine};
+    return {"@WT " + formatInt(static_cast<int32_t>(time)) + ";"};
+}

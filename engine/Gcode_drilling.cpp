@@ -1,5 +1,291 @@
-#include "engine/Gcode.h"
+// Drilling cycles (G81, G82, G83), their modal repeat and G80.
+//
+// The PROFILER has no cycle command: each hole is written as a positioning
+// move, an approach to the retract plane, the drilling itself (in one go,
+// with a dwell at the bottom, or in pecks) and the return to the retract
+// plane. The words present decide the kind of cycle, not the G number: Q
+// gives pecks, P a dwell, neither a plain cycle.
+#include <cmath>
+#include <cstdlib>
+#include <memory>
 
-CommandLines drillCycle(std::string) { return {}; }
-CommandLines repeatDrillCycle(std::string) { return {}; }
-CommandLines cancelDrillCycle() { return {}; }
+#include "engine/Gcode.h"
+#include "preview/Trajectoires.h"
+
+namespace {
+
+// Bounds that keep one word group to a finite amount of machine work. L
+// counts holes and Q counts pecks per hole: a real program drills a row of
+// tens or hundreds of holes and a deep hole in tens of pecks. Larger values
+// are almost always a peck depth or a repeat written for another control
+// and are rejected (reported) instead of being turned into hours of motion.
+constexpr float kMaxCycleRepeat = 1000.0f;
+constexpr float kMaxPecks = 100.0f;
+
+float narrow(long double value)
+{
+    return static_cast<float>(value);
+}
+
+// F in millimetres per minute to millimetres per second, cut down to a
+// tenth: F100 gives 1.6 and F120 gives 2.0. The sixth is taken in extended
+// precision here (the speed lines of the moves use a slightly smaller one).
+float cycleFeed(double f)
+{
+    long double tenths = std::trunc(static_cast<long double>(f) * (1.0L / 6.0L));
+    if (tenths == 0)
+        tenths = 0; // never "-0.00"
+    float feed = narrow(tenths * 0.1L);
+    if (feed > machineSettings.maxSpeedXY)
+        feed = machineSettings.maxSpeedXY;
+    return feed;
+}
+
+bool fitsInt32(double value)
+{
+    return std::isfinite(value) && value > -2147483649.0 && value < 2147483648.0;
+}
+
+std::string zUpSpeed(float speed)
+{
+    return "@ZU " + formatFloat(speed) + ";";
+}
+
+std::string zDownSpeed(float speed)
+{
+    return "@ZD " + formatFloat(speed) + ";";
+}
+
+std::string zMove(float z)
+{
+    return "@ZA " + formatInt(truncSteps(z)) + ";";
+}
+
+// Records (hole, z): the hole is the current X and Y.
+void record(trajectoire& segment, float z, int32_t kind)
+{
+    segment.addPoint(previewScale(modalState.currentX), previewScale(modalState.currentY),
+                     previewScale(z), kind);
+}
+
+// Stores the piece drawn so far and goes on with a piece of another kind that
+// starts at (hole, z).
+void switchPiece(trajectoire& segment, float z, int32_t kind)
+{
+    trajectoryStore->addSegment(segment);
+    segment.clearPoints();
+    segment.setKind(kind);
+    record(segment, z, kind);
+}
+
+// Number of repetitions drillHoles runs for the stored repeat count.
+int32_t repetitions(float repeat)
+{
+    if (!(repeat >= 1.0f))
+        return 0;
+    return static_cast<int32_t>(std::fmin(repeat, kMaxCycleRepeat));
+}
+
+// Checks, before anything is written, that every hole of the row lands in
+// the step range, following moveToHole's arithmetic.
+bool holesFit(float x, float y, float repeat)
+{
+    const ModalState& m = modalState;
+    float holeX = m.currentX;
+    float holeY = m.currentY;
+    const int32_t count = repetitions(repeat);
+    for (int32_t k = 0; k < count; ++k) {
+        holeY = m.absoluteMode ? y : holeY + y;
+        holeX = m.absoluteMode ? x : holeX + x;
+        if (!fitsSteps(holeX) || !fitsSteps(holeY))
+            return false;
+        if (m.absoluteMode)
+            break;
+    }
+    return true;
+}
+
+void drillInOneGo(CommandLines& lines, trajectoire& segment)
+{
+    const ModalState& m = modalState;
+    lines.push_back(zMove(m.cycleBottomZ));
+    record(segment, m.cycleBottomZ, kKindFeed);
+    switchPiece(segment, m.cycleBottomZ, kKindRapid);
+    if (m.cycleDwell != 0)
+        lines.push_back("@WT " + formatInt(m.cycleDwell) + ";");
+    lines.push_back(zMove(m.cycleRetractZ));
+    record(segment, m.cycleRetractZ, kKindRapid);
+}
+
+// Each peck drills one share deeper, clears the chips at the retract plane
+// and comes back down at full speed to the depth reached.
+void drillInPecks(CommandLines& lines, trajectoire& segment)
+{
+    const ModalState& m = modalState;
+    const float bottom = m.cycleBottomZ;
+    const float retract = m.cycleRetractZ;
+    const float pecks = std::fmin(std::fabs(m.cyclePeck), kMaxPecks);
+    const float share = narrow((static_cast<long double>(bottom) - retract) / pecks);
+    // Rounding may leave one more, tiny peck; beyond that the depth goes
+    // straight to the bottom so that no share can stall the loop.
+    const int32_t maxPecks = static_cast<int32_t>(2.0f * std::ceil(pecks)) + 2;
+
+    float depth = retract;
+    int32_t count = 0;
+    do {
+        const float deeper = depth + share;
+        ++count;
+        if (share > 0.0f && deeper > depth && count < maxPecks)
+            depth = std::fmin(deeper, bottom);
+        else
+            depth = bottom;
+        lines.push_back(zMove(depth));
+        record(segment, depth, kKindFeed);
+        switchPiece(segment, depth, kKindRapid);
+        lines.push_back(zMove(retract));
+        record(segment, retract, kKindRapid);
+        lines.push_back(zDownSpeed(machineSettings.maxSpeedZ));
+        lines.push_back(zMove(depth));
+        record(segment, depth, kKindRapid);
+        switchPiece(segment, depth, kKindFeed);
+        lines.push_back(zDownSpeed(m.feedRate));
+    } while (depth < bottom);
+
+    // The one-point feed piece left by the last peck is dropped.
+    segment.clearPoints();
+    segment.setKind(kKindRapid);
+    record(segment, depth, kKindRapid);
+    lines.push_back(zMove(retract));
+    record(segment, retract, kKindRapid);
+}
+
+void runCycle(CommandLines& lines, float x, float y)
+{
+    const ModalState& m = modalState;
+    currentSegment = std::make_unique<trajectoire>(
+        previewScale(m.currentX), previewScale(m.currentY), previewScale(m.currentZ), kKindRapid);
+    drillHoles(lines, *currentSegment, x, y);
+    trajectoryStore->addSegment(*currentSegment);
+    currentSegment.reset();
+}
+
+} // namespace
+
+CommandLines drillCycle(std::string group)
+{
+    ModalState& m = modalState;
+    const bool absolute = m.absoluteMode;
+    float x = absolute ? m.currentX : 0.0f;
+    float y = absolute ? m.currentY : 0.0f;
+    float z = absolute ? m.currentZ : 0.0f;
+    float r = absolute ? m.currentZ : 0.0f;
+    float repeat = 1.0f;
+    int32_t dwellTime = 0;
+    float peck = 0.0f;
+    float feed = m.feedRate;
+
+    double value = 0.0;
+    if (findWord(group, 'L', value))
+        repeat = static_cast<float>(std::trunc(value));
+    if (findWord(group, 'P', value)) {
+        if (!fitsInt32(std::trunc(value)))
+            return {kErrorLine};
+        dwellTime = static_cast<int32_t>(std::trunc(value));
+    }
+    if (findWord(group, 'Q', value))
+        peck = static_cast<float>(value);
+    if (findWord(group, 'X', value))
+        x = stepsX(value);
+    if (findWord(group, 'Y', value))
+        y = stepsY(value);
+    if (findWord(group, 'Z', value))
+        z = stepsZ(value);
+    if (findWord(group, 'R', value))
+        r = stepsZ(value);
+    if (findWord(group, 'F', value))
+        feed = cycleFeed(value);
+
+    const float bottom = absolute ? z : m.currentZ + z;
+    const float retract = absolute ? r : m.currentZ + r;
+    if (!(repeat <= kMaxCycleRepeat) || !(std::fabs(peck) <= kMaxPecks) || !fitsSteps(bottom) ||
+        !fitsSteps(retract) || !holesFit(x, y, repeat))
+        return {kErrorLine};
+
+    m.cycleRepeat = repeat;
+    m.cycleDwell = dwellTime;
+    m.cyclePeck = peck;
+    m.cycleR = r;
+    m.cycleBottomZ = bottom;
+    m.cycleRetractZ = retract;
+    m.feedRate = feed;
+
+    CommandLines lines;
+    lines.push_back(zUpSpeed(machineSettings.maxSpeedZ));
+    lines.push_back(zDownSpeed(m.feedRate));
+    runCycle(lines, x, y);
+    return lines;
+}
+
+CommandLines repeatDrillCycle(std::string group)
+{
+    const ModalState& m = modalState;
+    float x = m.absoluteMode ? m.currentX : 0.0f;
+    float y = m.absoluteMode ? m.currentY : 0.0f;
+    double value = 0.0;
+    if (findWord(group, 'X', value))
+        x = stepsX(value);
+    if (findWord(group, 'Y', value))
+        y = stepsY(value);
+    if (!holesFit(x, y, m.cycleRepeat))
+        return {kErrorLine};
+
+    CommandLines lines;
+    runCycle(lines, x, y);
+    return lines;
+}
+
+CommandLines cancelDrillCycle()
+{
+    return {zUpSpeed(machineSettings.maxSpeedZ), zDownSpeed(machineSettings.maxSpeedZ)};
+}
+
+// Each repetition moves by (x, y) in incremental mode, so a row of holes is
+// evenly spaced; in absolute mode every repetition drills the same hole.
+void drillHoles(CommandLines& lines, trajectoire& segment, float x, float y)
+{
+    ModalState& m = modalState;
+    const int32_t count = repetitions(m.cycleRepeat);
+    for (int32_t k = 0; k < count; ++k) {
+        moveToHole(lines, segment, x, y);
+
+        // Approach only from above the retract plane (machine Z grows
+        // downwards); a tool already at or below it drills from where it is.
+        if (truncSteps(m.currentZ) < truncSteps(m.cycleRetractZ)) {
+            lines.push_back(zDownSpeed(machineSettings.maxSpeedZ));
+            lines.push_back(zMove(m.cycleRetractZ));
+            lines.push_back(zDownSpeed(m.feedRate));
+            record(segment, m.cycleRetractZ, kKindRapid);
+        }
+        switchPiece(segment, m.cycleRetractZ, kKindFeed);
+
+        if (m.cyclePeck == 0.0f)
+            drillInOneGo(lines, segment);
+        else
+            drillInPecks(lines, segment);
+        m.currentZ = m.cycleRetractZ;
+    }
+}
+
+void moveToHole(CommandLines& lines, trajectoire& segment, float x, float y)
+{
+    ModalState& m = modalState;
+    m.currentY = m.absoluteMode ? y : m.currentY + y;
+    m.currentX = m.absoluteMode ? x : m.currentX + x;
+    if (m.currentSpeed != machineSettings.maxSpeedXY) {
+        m.currentSpeed = machineSettings.maxSpeedXY;
+        lines.push_back("@VS " + formatFloat(machineSettings.maxSpeedXY) + ";");
+    }
+    lines.push_back("PA " + formatInt(truncSteps(m.currentX)) + "," +
+                    formatInt(truncSteps(m.currentY)) + ";");
+    record(segment, m.currentZ, kKindRapid);
+}

@@ -1,0 +1,249 @@
+// G02/G03: the half circle everybody checks first, the degenerate arcs, and
+// the geometry of the chords in all three planes measured against the
+// circle itself, in program coordinates and with the standard's sense of
+// rotation (clockwise seen from +Z, +Y, +X).
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+
+#include "tests/engine/EngineTestUtil.h"
+
+namespace {
+
+using enginetest::run;
+using enginetest::startRun;
+
+const CommandLines kFeed52 = {"VS  5.20;", "@ZU  5.20;", "@ZD  5.20;"};
+
+CommandLines positionLines(const CommandLines& lines)
+{
+    CommandLines pa;
+    for (const std::string& l : lines)
+        if (l.rfind("PA ", 0) == 0)
+            pa.push_back(l);
+    return pa;
+}
+
+void readPosition(const std::string& line, int& x, int& y)
+{
+    ASSERT_EQ(std::sscanf(line.c_str(), "PA %d,%d;", &x, &y), 2) << line;
+}
+
+TEST(Arc, HalfCircleOfTheManual)
+{
+    for (bool cw : {true, false}) {
+        startRun();
+        CommandLines lines = run({cw ? "G2X10Y0I5J0" : "G3X10Y0I5J0"});
+        ASSERT_EQ(CommandLines(lines.begin(), lines.begin() + 3), kFeed52);
+        CommandLines pa = positionLines(lines);
+        ASSERT_EQ(pa.size(), 32u);
+        EXPECT_EQ(lines.size(), 35u);
+        EXPECT_EQ(pa.front(), cw ? "PA 0,19;" : "PA 0,-19;");
+        EXPECT_EQ(pa.back(), "PA 400,0;");
+        for (const std::string& l : pa) {
+            int x = 0, y = 0;
+            readPosition(l, x, y);
+            EXPECT_TRUE(cw ? y >= 0 : y <= 0) << l;
+        }
+        EXPECT_EQ(modalState.currentX, 400.0f);
+        ASSERT_EQ(trajectoryStore->getSegments().size(), 1u);
+        EXPECT_EQ(trajectoryStore->getSegments()[0].getKind(), kKindFeed);
+        EXPECT_EQ(trajectoryStore->getSegments()[0].getPoints().size(), 33u);
+    }
+}
+
+struct ArcCase {
+    const char* name;
+    std::vector<std::string> groups;
+    CommandLines lines; // after the three feed lines of the first arc
+    float precision = 0.25f;
+};
+
+class ArcLines : public ::testing::TestWithParam<ArcCase> {};
+
+TEST_P(ArcLines, Written)
+{
+    startRun();
+    machineSettings.arcPrecision = GetParam().precision;
+    CommandLines lines = run(GetParam().groups);
+    ASSERT_GE(lines.size(), 3u);
+    ASSERT_EQ(CommandLines(lines.begin(), lines.begin() + 3), kFeed52);
+    EXPECT_EQ(CommandLines(lines.begin() + 3, lines.end()), GetParam().lines) << GetParam().name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Degenerate, ArcLines,
+    ::testing::Values(
+        ArcCase{"full circle has zero sweep", {"G2X0Y0I5J0"}, {"PA 0,0;"}},
+        ArcCase{"no offsets: one chord on the centre", {"G2X0Y10"}, {"PA 0,0;", "PA 0,400;"}},
+        ArcCase{"radius not above the precision", {"G2X10Y0I5"}, {"PA 400,0;", "PA 400,0;"}, 300},
+        ArcCase{
+            "precision far below the radius", {"G2X10Y0I5"}, {"PA 400,0;", "PA 400,0;"}, 1e-20f},
+        ArcCase{"helix writes each height before its chord",
+                {"G3X10Y0I5Z-1"},
+                {"@ZA -180;", "PA 127,-186;", "@ZA 40;", "PA 347,-134;", "@ZA 40;", "PA 400,0;"},
+                35},
+        ArcCase{"modal continuation",
+                {"G2X0Y0I5", "Y10J5"},
+                {"PA 0,0;", "PA 0,400;", "PA 0,400;"},
+                1e9f}));
+
+TEST(Arc, UnknownPlaneFallsBackToItsMessage)
+{
+    for (bool cw : {true, false}) {
+        startRun();
+        modalState.plane = 3;
+        CommandLines lines = cw ? arcMoveCW("G2X10I5") : arcMoveCCW("G3X10I5");
+        ASSERT_EQ(lines.size(), 4u);
+        EXPECT_EQ(lines[3], cw ? "G02 dans ce cas non traite" : "G03 dans ce cas non trait?");
+        EXPECT_EQ(modalState.currentX, 0.0f);
+        EXPECT_TRUE(trajectoryStore->getSegments().empty());
+        EXPECT_FALSE(currentSegment);
+    }
+}
+
+TEST(Arc, OutOfStepRangeIsRejectedUnchanged)
+{
+    // Target, centre, and circles whose far side leaves the 32-bit range.
+    const std::vector<std::pair<const char*, const char*>> cases = {{"G17", "G2X60000000"},
+                                                                    {"G17", "G2I60000000"},
+                                                                    {"G17", "G3I30000000"},
+                                                                    {"G18", "G2K-30000000"},
+                                                                    {"G19", "G3J30000000"}};
+    for (const auto& [plane, group] : cases) {
+        startRun();
+        run({plane, "G1X1"});
+        const ModalState before = modalState;
+        EXPECT_EQ(run({group}), CommandLines{"error"}) << group;
+        EXPECT_EQ(modalState.currentX, before.currentX);
+        EXPECT_EQ(modalState.currentSpeed, before.currentSpeed);
+        EXPECT_EQ(modalState.motionMode, kMotionFeed);
+        EXPECT_EQ(trajectoryStore->getSegments().size(), 1u);
+    }
+}
+
+TEST(Arc, ChordCountIsBoundedForATinyPrecision)
+{
+    startRun();
+    machineSettings.arcPrecision = 1e-6f;
+    CommandLines lines = run({"G2X10000Y0I5000"});
+    EXPECT_LE(positionLines(lines).size(), 250001u);
+    EXPECT_GT(positionLines(lines).size(), 1000u);
+    EXPECT_EQ(lines.back(), "PA 400000,0;");
+}
+
+// ---- geometry -----------------------------------------------------------
+
+struct Geometry {
+    const char* name;
+    const char* setup; // plane, units, distance mode
+    const char* arc;
+    double start[3];  // program units
+    double centre[3]; // program units; the linear axis entry unused
+    double end[3];
+    int plane; // 0 XY, 1 XZ, 2 YZ
+    bool cw;
+};
+
+// Axes of each plane in the standard's right-handed order.
+constexpr int kAxes[3][3] = {{0, 1, 2}, {2, 0, 1}, {1, 2, 0}};
+
+class ArcGeometry : public ::testing::TestWithParam<Geometry> {};
+
+TEST_P(ArcGeometry, ChordsFollowTheCircle)
+{
+    const Geometry& g = GetParam();
+    startRun();
+    run({g.setup});
+    const double mm = 40.0 * modalState.unitFactor; // steps per program unit
+    modalState.currentX = static_cast<float>(g.start[0] * mm);
+    modalState.currentY = static_cast<float>(g.start[1] * mm);
+    modalState.currentZ = static_cast<float>(-g.start[2] * mm);
+    CommandLines lines = run({g.arc});
+    ASSERT_NE(lines.front(), "error");
+
+    const int a = kAxes[g.plane][0], b = kAxes[g.plane][1], n = kAxes[g.plane][2];
+    const double r = std::hypot(g.start[a] - g.centre[a], g.start[b] - g.centre[b]) * mm;
+    auto angleOf = [&](const double p[3]) {
+        return std::atan2(p[b] * mm - g.centre[b] * mm, p[a] * mm - g.centre[a] * mm);
+    };
+    double sweep = angleOf(g.end) - angleOf(g.start);
+    if (g.cw && sweep > 0)
+        sweep -= 2 * M_PI;
+    if (!g.cw && sweep < 0)
+        sweep += 2 * M_PI;
+
+    // Recorded points back in program steps (the store negates Z).
+    const auto& segs = trajectoryStore->getSegments();
+    ASSERT_EQ(segs.size(), 1u);
+    double last = angleOf(g.start), turned = 0, linear = g.start[n] * mm;
+    double prev[3] = {g.start[0] * mm, g.start[1] * mm, g.start[2] * mm};
+    for (const tpoint1& p : segs[0].getPoints()) {
+        const double q[3] = {p.x / 0.025, p.y / 0.025, p.z / 0.025};
+        const double u = q[a] - g.centre[a] * mm, v = q[b] - g.centre[b] * mm;
+        EXPECT_LE(std::hypot(u, v), r + 1e-3) << g.name;
+        EXPECT_GE(std::hypot(u, v), r - 0.25 - 1e-3) << g.name;
+        // Chords never cut deeper into the circle than the precision.
+        const double mu = (q[a] + prev[a]) / 2 - g.centre[a] * mm;
+        const double mv = (q[b] + prev[b]) / 2 - g.centre[b] * mm;
+        EXPECT_GE(std::hypot(mu, mv), r - 0.25 - 1e-3) << g.name;
+        double d = std::remainder(std::atan2(v, u) - last, 2 * M_PI);
+        EXPECT_TRUE(g.cw ? d <= 1e-6 : d >= -1e-6) << g.name << " turns back by " << d;
+        turned += d;
+        last = std::atan2(v, u);
+        const double towards = (g.end[n] - g.start[n]) * (q[n] - linear);
+        EXPECT_GE(towards, -1e-3) << g.name << " linear axis goes back";
+        linear = q[n];
+        std::copy(q, q + 3, prev);
+    }
+    EXPECT_NEAR(turned, sweep, 1e-3) << g.name;
+    for (int axis = 0; axis < 3; ++axis)
+        EXPECT_NEAR(prev[axis], g.end[axis] * mm, 1e-3) << g.name;
+    EXPECT_FLOAT_EQ(modalState.currentX, static_cast<float>(g.end[0] * mm));
+    EXPECT_FLOAT_EQ(modalState.currentY, static_cast<float>(g.end[1] * mm));
+    EXPECT_FLOAT_EQ(modalState.currentZ, static_cast<float>(-g.end[2] * mm));
+
+    // The written commands end on the target, truncated.
+    int wx = 0, wy = 0, wz = 0;
+    for (const std::string& l : lines) {
+        if (l.rfind("PA ", 0) == 0) {
+            readPosition(l, wx, wy);
+        } else if (l.rfind("@ZA ", 0) == 0) {
+            ASSERT_EQ(std::sscanf(l.c_str(), "@ZA %d;", &wz), 1);
+        }
+    }
+    EXPECT_EQ(wx, static_cast<int>(modalState.currentX)) << g.name;
+    EXPECT_EQ(wy, static_cast<int>(modalState.currentY)) << g.name;
+    if (g.start[2] != g.end[2] || g.plane != 0) {
+        EXPECT_EQ(wz, static_cast<int>(modalState.currentZ)) << g.name;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Planes, ArcGeometry,
+    ::testing::Values(
+        Geometry{"xy quarter cw", "G17", "G2X5Y5I5", {0, 0, 0}, {5, 0, 0}, {5, 5, 0}, 0, true},
+        Geometry{
+            "xy three quarters ccw", "G17", "G3X5Y5I5", {0, 0, 0}, {5, 0, 0}, {5, 5, 0}, 0, false},
+        Geometry{
+            "xy helix", "G17", "G2X30Y10Z-2J-10", {20, 20, 1}, {20, 10, 0}, {30, 10, -2}, 0, true},
+        Geometry{"xy incremental",
+                 "G91",
+                 "G3X-10Y-10J-10",
+                 {20, 20, 1},
+                 {20, 10, 0},
+                 {10, 10, 1},
+                 0,
+                 false},
+        Geometry{"xy inch", "G20", "G2X1Y1I1", {0, 0, 0}, {1, 0, 0}, {1, 1, 0}, 0, true},
+        Geometry{
+            "xy small radius", "G17", "G3X1Y0I0.5", {0, 0, 0}, {0.5, 0, 0}, {1, 0, 0}, 0, false},
+        Geometry{"xz cw", "G18", "G2X10Z0I5", {0, 0, 0}, {5, 0, 0}, {10, 0, 0}, 1, true},
+        Geometry{
+            "xz ccw helix", "G18", "G3X5Z-5Y3K-5", {0, 0, 0}, {0, 0, -5}, {5, 3, -5}, 1, false},
+        Geometry{"yz cw", "G19", "G2Y10Z0J5", {0, 0, 0}, {0, 5, 0}, {0, 10, 0}, 2, true},
+        Geometry{
+            "yz ccw helix", "G19", "G3Y5Z5X-4K5", {0, 0, 0}, {0, 0, 5}, {-4, 5, 5}, 2, false}));
+
+} // namespace

@@ -1,0 +1,204 @@
+// G81/G82/G83, the modal repeat and G80, from a tool 10 mm above the part
+// (machine Z -400) with the default machine.
+#include <gtest/gtest.h>
+
+#include "tests/engine/EngineTestUtil.h"
+
+namespace {
+
+using enginetest::run;
+using enginetest::startRun;
+
+const std::string U30 = "@ZU  30.00;";
+const std::string D30 = "@ZD  30.00;";
+const std::string D52 = "@ZD  5.20;";
+const std::string D2 = "@ZD  2.00;";
+
+struct DrillCase {
+    const char* name;
+    std::vector<std::string> groups;
+    CommandLines lines;
+};
+
+class Drilling : public ::testing::TestWithParam<DrillCase> {};
+
+TEST_P(Drilling, WritesLines)
+{
+    startRun();
+    EXPECT_EQ(run(GetParam().groups), GetParam().lines) << GetParam().name;
+}
+
+// The same peck, as every peck: down to the depth, out to the retract plane,
+// back down at full speed, then the feed again.
+CommandLines peck(const std::string& depth, const std::string& retract, const std::string& feed)
+{
+    return {"@ZA " + depth + ";", "@ZA " + retract + ";", D30, "@ZA " + depth + ";", feed};
+}
+
+CommandLines join(std::initializer_list<CommandLines> parts)
+{
+    CommandLines all;
+    for (const CommandLines& p : parts)
+        all.insert(all.end(), p.begin(), p.end());
+    return all;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cycles, Drilling,
+    ::testing::Values(
+        DrillCase{"peck example",
+                  {"G0Z5", "G83X10Y10Z-3R1Q3F120"},
+                  join({{"@ZA -200;", U30, D2, "PA 400,400;", D30, "@ZA -40;", D2},
+                        peck("13", "-40", D2),
+                        peck("66", "-40", D2),
+                        peck("120", "-40", D2),
+                        {"@ZA -40;"}})},
+        DrillCase{"rounding leaves a fourth peck",
+                  {"G83Z-0.5R1.5Q3"},
+                  join({{U30, D52, "PA 0,0;", D30, "@ZA -60;", D52},
+                        peck("-33", "-60", D52),
+                        peck("-6", "-60", D52),
+                        peck("19", "-60", D52),
+                        peck("20", "-60", D52),
+                        {"@ZA -60;"}})},
+        DrillCase{"negative Q is its magnitude",
+                  {"G83Z-2R0Q-2"},
+                  join({{U30, D52, "PA 0,0;", D30, "@ZA 0;", D52},
+                        peck("40", "0", D52),
+                        peck("80", "0", D52),
+                        {"@ZA 0;"}})},
+        DrillCase{"fractional Q ends with a shorter peck",
+                  {"G83Z-3R0Q1.5"},
+                  join({{U30, D52, "PA 0,0;", D30, "@ZA 0;", D52},
+                        peck("80", "0", D52),
+                        peck("120", "0", D52),
+                        {"@ZA 0;"}})},
+        DrillCase{"retract plane below the depth: one peck",
+                  {"G83Z1R-1Q0.5"},
+                  join({{U30, D52, "PA 0,0;", D30, "@ZA 40;", D52},
+                        peck("-40", "40", D52),
+                        {"@ZA 40;"}})},
+        DrillCase{"plain cycle",
+                  {"G81X1Y2Z-3R1F100"},
+                  {U30, "@ZD  1.60;", "PA 40,80;", D30, "@ZA -40;", "@ZD  1.60;", "@ZA 120;",
+                   "@ZA -40;"}},
+        DrillCase{"feed limited to the XY maximum only",
+                  {"G81Z-3R1F6000"},
+                  {U30, "@ZD  50.00;", "PA 0,0;", D30, "@ZA -40;", "@ZD  50.00;", "@ZA 120;",
+                   "@ZA -40;"}},
+        DrillCase{"below the retract plane: no approach",
+                  {"G0Z-1", "G81Z-3R1"},
+                  {"@ZA 40;", U30, D52, "PA 0,0;", "@ZA 120;", "@ZA -40;"}},
+        DrillCase{"half a step above the plane counts as on it",
+                  {"G0Z1.0125", "G81Z-3R1"},
+                  {"@ZA -40;", U30, D52, "PA 0,0;", "@ZA 120;", "@ZA -40;"}},
+        DrillCase{"dwell between depth and retract",
+                  {"G82Z-3R1P500"},
+                  {U30, D52, "PA 0,0;", D30, "@ZA -40;", D52, "@ZA 120;", "@WT 500;", "@ZA -40;"}},
+        DrillCase{"no dwell in a peck cycle",
+                  {"G83Z-3R1Q1P500"},
+                  join({{U30, D52, "PA 0,0;", D30, "@ZA -40;", D52},
+                        peck("120", "-40", D52),
+                        {"@ZA -40;"}})},
+        DrillCase{"incremental without words drills where it is",
+                  {"G91", "G81"},
+                  {U30, D52, "PA 0,0;", "@ZA -400;", "@ZA -400;"}},
+        DrillCase{"L0 drills nothing", {"G81X1Z-3R1L0"}, {U30, D52}},
+        DrillCase{"XY speed restored before positioning",
+                  {"G1X1", "G81Z-3R-1"},
+                  {"VS  5.20;", "@ZU  5.20;", "@ZD  5.20;", "PA 40,0;", U30, D52, "@VS  50.00;",
+                   "PA 40,0;", D30, "@ZA 40;", D52, "@ZA 120;", "@ZA 40;"}},
+        DrillCase{"modal repeat, cancel, then a rapid",
+                  {"G81X1Y1Z-3R1F100", "X5", "G80", "X6"},
+                  {U30, "@ZD  1.60;", "PA 40,40;", D30, "@ZA -40;", "@ZD  1.60;", "@ZA 120;",
+                   "@ZA -40;", "PA 200,40;", "@ZA 120;", "@ZA -40;", U30, D30, "PA 240,40;"}},
+        DrillCase{"absolute row drills the same hole",
+                  {"G81X10Z-1R1L2"},
+                  {U30, D52, "PA 400,0;", D30, "@ZA -40;", D52, "@ZA 40;", "@ZA -40;", "PA 400,0;",
+                   "@ZA 40;", "@ZA -40;"}},
+        DrillCase{"incremental row moves by X each time",
+                  {"G91", "G81X10Y-1Z-0.5R0.5L3"},
+                  {U30, D52, "PA 400,-40;", "@ZA -380;", "@ZA -420;", "PA 800,-80;", "@ZA -380;",
+                   "@ZA -420;", "PA 1200,-120;", "@ZA -380;", "@ZA -420;"}},
+        DrillCase{"incremental modal repeat",
+                  {"G91", "G81X1Z-1", "Y1"},
+                  {U30, D52, "PA 40,0;", "@ZA -360;", "@ZA -400;", "PA 40,40;", "@ZA -360;",
+                   "@ZA -400;"}}));
+
+TEST(Drilling, StoreHoldsRapidAndFeedPieces)
+{
+    startRun();
+    run({"G82X1Z-3R1P5"});
+    const auto& segs = trajectoryStore->getSegments();
+    ASSERT_EQ(segs.size(), 3u);
+    // Positioning and approach, the drilling, then the way out.
+    const std::vector<std::vector<std::pair<float, int32_t>>> expected = {
+        {{10, 0}, {10, 0}, {1, 0}}, {{1, 1}, {-3, 1}}, {{-3, 0}, {1, 0}}};
+    for (std::size_t s = 0; s < segs.size(); ++s) {
+        ASSERT_EQ(segs[s].getPoints().size(), expected[s].size()) << s;
+        for (std::size_t p = 0; p < expected[s].size(); ++p) {
+            // The store keeps Z negated: program millimetres here.
+            EXPECT_FLOAT_EQ(segs[s].getPoints()[p].z, expected[s][p].first) << s << "," << p;
+            EXPECT_EQ(segs[s].getPoints()[p].kind, expected[s][p].second) << s << "," << p;
+        }
+    }
+    EXPECT_FLOAT_EQ(segs[0].getPoints()[1].x, 1.0f);
+    EXPECT_EQ(modalState.currentZ, -40.0f);
+    EXPECT_FALSE(currentSegment);
+}
+
+TEST(Drilling, PeckStoreDropsTheLastFeedPiece)
+{
+    startRun();
+    run({"G83Z-2R0Q2"});
+    for (const trajectoire& t : trajectoryStore->getSegments())
+        EXPECT_GE(t.getPoints().size(), 2u) << "one-point piece stored";
+    EXPECT_EQ(trajectoryStore->getSegments().back().getPoints().back().z, 0.0f);
+}
+
+TEST(Drilling, RejectedGroupChangesNothing)
+{
+    // Too many pecks or holes, a dwell beyond 32 bits, a depth, retract
+    // plane or hole outside the step range, a row that runs out of it.
+    const std::vector<std::pair<const char*, const char*>> cases = {
+        {"G90", "G83Z-3R1Q101"},    {"G90", "G81Z-3R1L1001"},   {"G90", "G82Z-3R1P3000000000"},
+        {"G90", "G81Z-60000000R1"}, {"G90", "G81Z-3R60000000"}, {"G90", "G81X60000000Z-3"},
+        {"G91", "G81X30000000L2"}};
+    for (const auto& [mode, group] : cases) {
+        startRun();
+        run({"G91", "G81X30000000Z-1R1F100", mode});
+        const ModalState before = modalState;
+        const std::size_t segments = trajectoryStore->getSegments().size();
+        EXPECT_EQ(dispatchWordGroup(group), CommandLines{"error"}) << group;
+        EXPECT_EQ(modalState.currentX, before.currentX) << group;
+        EXPECT_EQ(modalState.currentZ, before.currentZ) << group;
+        EXPECT_EQ(modalState.feedRate, before.feedRate) << group;
+        EXPECT_EQ(modalState.cycleRepeat, before.cycleRepeat) << group;
+        EXPECT_EQ(modalState.cyclePeck, before.cyclePeck) << group;
+        EXPECT_EQ(modalState.cycleBottomZ, before.cycleBottomZ) << group;
+        EXPECT_EQ(modalState.cycleRetractZ, before.cycleRetractZ) << group;
+        EXPECT_EQ(modalState.motionMode, before.motionMode) << group;
+        EXPECT_EQ(trajectoryStore->getSegments().size(), segments) << group;
+    }
+}
+
+TEST(Drilling, PeckSmallerThanTheFloatSpacingEnds)
+{
+    // At a billion steps floats are 64 apart: a share of 0.64 step cannot
+    // move the depth, which then goes straight to the bottom.
+    startRun();
+    modalState.currentZ = 1.0e9f;
+    modalState.cycleRetractZ = 1.0e9f;
+    modalState.cycleBottomZ = 1.0e9f + 64.0f;
+    modalState.cyclePeck = 100;
+    modalState.cycleRepeat = 1;
+    CommandLines lines = repeatDrillCycle("X0");
+    ASSERT_EQ(lines.size(), 7u);
+    EXPECT_EQ(lines[1], "@ZA 1000000064;");
+    // A stored peck count beyond the bound is still a finite loop.
+    modalState.cyclePeck = 1e9f;
+    modalState.cycleBottomZ = 1.0e9f + 6400.0f;
+    EXPECT_LE(repeatDrillCycle("X0").size(), 2000u);
+}
+
+} // namespace
