@@ -9,6 +9,7 @@
 #include <signal.h>
 #include <spawn.h>
 #include <stdexcept>
+#include <string_view>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -232,7 +233,7 @@ bool takeHeaderSpeed(const std::string& s, std::size_t& pos)
 }
 
 // A shape is literal text with the placeholders <int>, <speed> and <hspeed>.
-bool matches(const std::string& line, const std::string& shape)
+bool matches(const std::string& line, std::string_view shape)
 {
     std::size_t pos = 0;
     std::size_t i = 0;
@@ -258,7 +259,7 @@ bool matches(const std::string& line, const std::string& shape)
     return pos == line.size();
 }
 
-const char* const kCommandShapes[] = {
+constexpr std::string_view kCommandShapes[] = {
     "PA <int>,<int>;",
     "@ZA <int>;",
     "VS <speed>;",
@@ -282,7 +283,7 @@ const char* const kCommandShapes[] = {
 
 bool isCommandLine(const std::string& line)
 {
-    for (const char* shape : kCommandShapes)
+    for (std::string_view shape : kCommandShapes)
         if (matches(line, shape))
             return true;
     return false;
