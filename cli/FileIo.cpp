@@ -119,6 +119,25 @@ bool AtomicOutput::open(const std::string& target, std::string& error)
         return true;
     }
 
+    struct stat info {};
+    bool exists = ::stat(target.c_str(), &info) == 0;
+    if (exists && S_ISDIR(info.st_mode)) {
+        error = reason(EISDIR);
+        return false;
+    }
+    if (exists && !S_ISREG(info.st_mode)) {
+        // A device, pipe or socket (/dev/null, a named pipe) is written in
+        // place: renaming a file over it would replace the device itself.
+        fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC);
+        if (fd < 0) {
+            error = reason(errno);
+            return false;
+        }
+        direct = true;
+        return true;
+    }
+    mode_t mode = exists ? (info.st_mode & 07777) : newFileMode();
+
     // Write through a symbolic link to the file it names, as an editor would.
     std::filesystem::path real(target);
     std::error_code ec;
@@ -126,15 +145,6 @@ bool AtomicOutput::open(const std::string& target, std::string& error)
         std::filesystem::path resolved = std::filesystem::weakly_canonical(real, ec);
         if (!ec)
             real = resolved;
-    }
-    struct stat info {};
-    mode_t mode = newFileMode();
-    if (::stat(real.c_str(), &info) == 0) {
-        if (S_ISDIR(info.st_mode)) {
-            error = reason(EISDIR);
-            return false;
-        }
-        mode = info.st_mode & 07777;
     }
 
     std::filesystem::path dir = real.parent_path();
@@ -176,7 +186,12 @@ bool AtomicOutput::finish(std::string& error)
 {
     flushBuffer();
     finished = true;
-    if (toStdout) {
+    if (direct) {
+        if (::close(fd) != 0 && writeErrno == 0)
+            writeErrno = errno;
+        fd = -1;
+    }
+    if (toStdout || direct) {
         if (writeErrno != 0) {
             error = reason(writeErrno);
             return false;
@@ -197,7 +212,7 @@ bool AtomicOutput::finish(std::string& error)
 
 bool AtomicOutput::commit(std::string& error)
 {
-    if (toStdout)
+    if (toStdout || direct)
         return true;
     if (!finished || tempPath.empty()) {
         error = "internal error: file not finished";
@@ -222,6 +237,12 @@ void AtomicOutput::discard()
 {
     if (toStdout)
         return;
+    if (direct) {
+        if (fd >= 0)
+            ::close(fd);
+        fd = -1;
+        return;
+    }
     if (fd >= 0) {
         ::close(fd);
         fd = -1;

@@ -15,7 +15,9 @@ bool sameExistingFile(const std::string& a, const std::string& b);
 // file beside the target; commit() flushes it to disk and renames it over the
 // target, so that a crash, a full disk or a write error never leaves a
 // truncated file in place of an older complete one. "-" writes straight to
-// standard output instead. Without commit() the temporary file is removed.
+// standard output instead, and a target that is not a regular file (a device
+// such as /dev/null, a named pipe) is written in place. Without commit() the
+// temporary file is removed.
 class AtomicOutput {
   public:
     AtomicOutput() = default;
@@ -45,5 +47,6 @@ class AtomicOutput {
     int fd = -1;
     int writeErrno = 0;
     bool toStdout = false;
+    bool direct = false; // written in place: not a regular file
     bool finished = false;
 };

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 
 #include "tests/cli/CliHarness.h"
 
@@ -132,6 +133,24 @@ TEST(ConverterFiles, ReplacesAnExistingCommandFileWhole)
     ASSERT_EQ(::stat(out.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0640u) << "the file keeps its permissions";
     EXPECT_EQ(entries(dir.path()), (std::vector<std::string>{"defaults.ini", "p.Cbr", "p.nc"}));
+}
+
+// A device or a named pipe is written in place: renaming a file over it
+// would replace, say, /dev/null for the whole system.
+TEST(ConverterFiles, WritesIntoANamedPipeWithoutReplacingIt)
+{
+    TempDir dir;
+    std::string input = dir.write("p.nc", "G0 X1\n");
+    fs::path fifo = dir / "pipe.Cbr";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::string received;
+    std::thread reader([&] { received = readFile(fifo); });
+    Outcome run = runConverter({"--settings", dir.defaultSettings(), "-o", fifo.string(), input});
+    reader.join();
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_TRUE(fs::is_fifo(fifo));
+    EXPECT_NE(received.find("PA 40,0;\r\n"), std::string::npos);
+    EXPECT_EQ(entries(dir.path()), (std::vector<std::string>{"defaults.ini", "p.nc", "pipe.Cbr"}));
 }
 
 TEST(ConverterFiles, WritesThroughASymbolicLink)
