@@ -271,6 +271,8 @@ void TForm1::resizeEvent(QResizeEvent* event)
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event)
 {
+    if (Source == nullptr || Dest == nullptr || Progress == nullptr)
+        return QMainWindow::eventFilter(watched, event); // still being built
     if (watched == client_ && event->type() == QEvent::Resize)
         layoutClientArea();
     else if (watched == Source->viewport() && event->type() == QEvent::MouseButtonPress)

@@ -21,8 +21,10 @@ void TForm1::startExternal(const QString& commandText, const QStringList& argume
     }
     QString reason;
     if (!startProgram(*command, &reason))
-        showError(this, QStringLiteral("Cannot start %1: %2.\nCheck the program in %3.")
-                            .arg(describeCommand(*command), reason, uiText(language_, 5)));
+        showError(this, QStringLiteral("Cannot start the program \"%1\": %2.\nCommand: %3\n"
+                                       "Check the program in %4.")
+                            .arg(command->program, reason, describeCommand(*command),
+                                 uiText(language_, 5)));
 }
 
 void TForm1::MenuClick()

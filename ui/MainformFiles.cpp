@@ -8,6 +8,8 @@
 #include <QListView>
 #include <QProgressBar>
 #include <QSaveFile>
+#include <cerrno>
+#include <cstring>
 #include <new>
 
 #include "engine/Conversion.h"
@@ -129,8 +131,10 @@ void TForm1::runConversion()
     setSourceCurrentRow(sourceModel_->size() > 0 ? 0 : -1);
     SourceClick();
 
-    if (closeAfterRun_)
+    if (closeAfterRun_) {
+        closeAfterRun_ = false;
         close();
+    }
 }
 
 bool TForm1::loadSourceLines(const QString& path)
@@ -245,26 +249,35 @@ bool TForm1::saveCommandFile(const QString& path, QString* error) const
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return fail(file.errorString());
+    // A short write is a failure too: QSaveFile would otherwise commit a
+    // truncated file when the disk fills up.
+    auto writeChunk = [&file](const std::string& chunk, QString* reason) {
+        errno = 0;
+        const qint64 written = file.write(chunk.data(), static_cast<qint64>(chunk.size()));
+        if (written == static_cast<qint64>(chunk.size()))
+            return true;
+        const int code = errno;
+        *reason = written < 0 && file.error() != QFileDevice::NoError ? file.errorString()
+                  : code != 0 ? QString::fromLocal8Bit(std::strerror(code))
+                              : QStringLiteral("not everything could be written");
+        file.cancelWriting();
+        return false;
+    };
     std::string chunk;
     constexpr std::size_t kChunk = 1 << 20;
     chunk.reserve(kChunk + 256);
+    QString reason;
     for (const std::string& line : destModel_->lines()) {
         chunk += line;
         chunk += "\r\n";
         if (chunk.size() >= kChunk) {
-            if (file.write(chunk.data(), static_cast<qint64>(chunk.size())) < 0) {
-                const QString reason = file.errorString();
-                file.cancelWriting();
+            if (!writeChunk(chunk, &reason))
                 return fail(reason);
-            }
             chunk.clear();
         }
     }
-    if (!chunk.empty() && file.write(chunk.data(), static_cast<qint64>(chunk.size())) < 0) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
+    if (!chunk.empty() && !writeChunk(chunk, &reason))
         return fail(reason);
-    }
     if (!file.commit())
         return fail(file.errorString());
     return true;

@@ -1,0 +1,183 @@
+// Saving the command file, the external editor and driver, and the dialogs.
+#include <QFileInfo>
+#include <csignal>
+#include <sys/resource.h>
+
+#include "test_mainform_fixture.h"
+
+TEST_F(MainformTest, SavingWritesCrLfAndAddsTheExtension)
+{
+    struct Case {
+        QString typed;
+        QString written;
+    };
+    const Case cases[] = {
+        {"out", "out.Cbr"},
+        {"out.C3d", "out.C3d"},
+        {"out.txt", "out.txt"},
+        {"with blank", "with blank.Cbr"},
+    };
+    TForm1& w = openProgram("(nothing the machine can do)\n%\n");
+    for (const Case& c : cases) {
+        fileChoice = path(c.typed);
+        w.BitBtn1Click();
+        EXPECT_EQ(readBytes(path(c.written)),
+                  "OF X: 40, Y:40, Z:40;\r\nVS 50.00\r\n@ZU 30.00\r\n@ZD 30.00\r\n")
+            << c.typed.toStdString();
+    }
+    EXPECT_TRUE(boxes.empty());
+    // The dialog proposes the program's name with the command file's extension.
+    EXPECT_EQ(fileDialogs.back().fileName, path("part.Cbr"));
+    EXPECT_EQ(fileDialogs.back().defaultExt, "Cbr");
+}
+
+TEST_F(MainformTest, SavingBeforeAnyRunWritesAnEmptyFile)
+{
+    TForm1& w = makeForm();
+    writeBytes("old.Cbr", "old content\r\n");
+    fileChoice = path("old.Cbr");
+    w.BitBtn1Click();
+    EXPECT_EQ(readBytes(path("old.Cbr")), "");
+    fileChoice.reset();
+    w.BitBtn1Click(); // cancelled
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(MainformTest, AFailedSaveIsReportedAndLeavesTheOldFile)
+{
+    std::string program;
+    for (int i = 0; i < 3000; ++i)
+        program += "G0 X" + std::to_string(i) + "\n";
+    TForm1& w = openProgram(program);
+    writeBytes("old.Cbr", "old content\r\n");
+
+    // A file size limit stands in for a full disk: it applies to root too.
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    auto* previous = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 1000;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    fileChoice = path("old.Cbr");
+    w.BitBtn1Click();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(boxes[0].text.contains(path("old.Cbr"))) << boxes[0].text.toStdString();
+    EXPECT_EQ(readBytes(path("old.Cbr")), "old content\r\n");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+              (QStringList{"Tolvane.ini", "old.Cbr", "part.nc"}))
+        << "no temporary file is left";
+
+    // A folder that does not exist.
+    boxes.clear();
+    fileChoice = path("no/such/folder/out.Cbr");
+    w.BitBtn1Click();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(boxes[0].text.contains(path("no/such/folder/out.Cbr")));
+}
+
+TEST(ProgramCommand, EditorTextsAndFileNamesGiveArgumentVectors)
+{
+    QTemporaryDir dir;
+    const QString editorWithBlanks = dir.filePath("My Editor/ed it");
+    QDir().mkpath(dir.filePath("My Editor"));
+    QFile(editorWithBlanks).open(QIODevice::WriteOnly);
+
+    const QString file = "/home/jo/cnc work/my \"part\"; rm -rf ~.nc";
+    struct Case {
+        QString editor;
+        ProgramCommand expected;
+    };
+    const Case cases[] = {
+        {"c:\\windows\\notepad.exe", {"c:\\windows\\notepad.exe", {file}}},
+        {"gedit", {"gedit", {file}}},
+        {"  code -w ", {"code", {"-w", file}}},
+        {"\"/opt/My Editor/ed\" --new", {"/opt/My Editor/ed", {"--new", file}}},
+        {editorWithBlanks, {editorWithBlanks, {file}}}, // an existing file is taken whole
+        {dir.filePath("My Editor"), {dir.filePath("My"), {"Editor", file}}}, // a folder is not
+    };
+    for (const Case& c : cases) {
+        const auto command = buildProgramCommand(c.editor, {file});
+        ASSERT_TRUE(command) << c.editor.toStdString();
+        EXPECT_EQ(command->program, c.expected.program) << c.editor.toStdString();
+        EXPECT_EQ(command->arguments, c.expected.arguments) << c.editor.toStdString();
+    }
+    EXPECT_FALSE(buildProgramCommand("", {file}));
+    EXPECT_FALSE(buildProgramCommand("   ", {file}));
+}
+
+TEST_F(MainformTest, EditStartsTheEditorWithTheProgramAsOneArgument)
+{
+    TForm1& w = makeForm();
+    machineSettings.editorPath = "c:\\windows\\notepad.exe";
+    w.MenuClick();
+    EXPECT_TRUE(started.empty()) << "nothing is loaded yet";
+
+    const QString name = "my \"part\"; touch x.nc";
+    openProgram("G0 X1\n", name);
+    w.MenuClick();
+    ASSERT_EQ(started.size(), 1u);
+    EXPECT_EQ(started[0].program, "c:\\windows\\notepad.exe");
+    EXPECT_EQ(started[0].arguments, QStringList{path(name)});
+
+    started.clear();
+    w.Usiner1Click();
+    ASSERT_EQ(started.size(), 1u);
+    EXPECT_EQ(started[0].program, "C:\\Program"); // the default driver path split at its blank
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(MainformTest, AProgramThatCannotBeStartedIsReported)
+{
+    TForm1& w = openProgram("G0 X1\n");
+    setProgramStarter({}); // the real one
+    QDir().mkpath(path("folder"));
+    writeBytes("not-executable", "#!/bin/sh\n");
+    struct Case {
+        std::string editor;
+        QString program;
+        QString reason;
+    };
+    const Case cases[] = {
+        {"/no/such/editor", "/no/such/editor", "no such file"},
+        {"tolvane-no-such-editor -x", "tolvane-no-such-editor", "PATH"},
+        {path("folder").toStdString(), path("folder"), "folder"},
+        {path("not-executable").toStdString(), path("not-executable"), "not executable"},
+        {"", "", "No program"},
+    };
+    for (const Case& c : cases) {
+        boxes.clear();
+        machineSettings.editorPath = c.editor;
+        w.MenuClick();
+        ASSERT_EQ(boxes.size(), 1u) << c.editor;
+        EXPECT_TRUE(boxes[0].text.contains(c.program)) << boxes[0].text.toStdString();
+        EXPECT_TRUE(boxes[0].text.contains(c.reason)) << boxes[0].text.toStdString();
+        EXPECT_EQ(boxes[0].icon, QMessageBox::Warning);
+    }
+}
+
+TEST_F(MainformTest, AboutBoxAtStartUpAndAfterAConfirmedConfiguration)
+{
+    writeSettings("[Machine]\nPas de vis X=3\n"); // no About/Affiche: the box shows
+    TForm1& w = makeForm();
+    EXPECT_EQ(dialogs, (std::vector<std::string>{"TAboutBox"}));
+    EXPECT_EQ(w.Ofx->text(), "66");
+
+    openProgram("M8\n");
+    events.clear();
+    acceptDialog = "TForm2";
+    writeSettings("[About]\nAffiche=0\n[Langue]\ncurrent=2\n[GB]\n26=Ignored code\n");
+    w.ConfigClick();
+    // The settings are read again (the About box with them), then the menus,
+    // then the program is translated again.
+    EXPECT_EQ(events, (std::vector<std::string>{"dialog:TForm2", "dialog:TAboutBox", "box:M8"}));
+    EXPECT_EQ(boxes.back().caption, "Ignored code");
+    EXPECT_EQ(w.Ofx->text(), "40");
+
+    events.clear();
+    acceptDialog.clear();
+    w.ConfigClick(); // cancelled: nothing else happens
+    EXPECT_EQ(events, (std::vector<std::string>{"dialog:TForm2"}));
+}

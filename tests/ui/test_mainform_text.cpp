@@ -1,0 +1,156 @@
+// Texts: decoding of settings and program bytes, the localised menus, the
+// file filters; and the window's geometry.
+#include <QMenu>
+
+#include "test_mainform_fixture.h"
+#include "ui/UiText.h"
+
+TEST(UiText, Utf8Validity)
+{
+    struct Case {
+        std::string bytes;
+        bool valid;
+    };
+    const Case cases[] = {
+        {"", true},
+        {"G1 X1", true},
+        {"\xc3\xa9", true},          // é
+        {"\xe2\x82\xac", true},      // €
+        {"\xf0\x9f\x94\xa7", true},  // a four-byte character
+        {"\xe9", false},             // Latin-1 é
+        {"\xc0\x80", false},         // overlong NUL
+        {"\xe0\x80\xaf", false},     // overlong "/"
+        {"\xed\xa0\x80", false},     // a surrogate
+        {"\xf4\x90\x80\x80", false}, // above U+10FFFF
+        {"\xe2\x82", false},         // cut short
+        {"\x80", false},             // a continuation byte alone
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(isValidUtf8(c.bytes), c.valid) << testing::PrintToString(c.bytes);
+}
+
+TEST(UiText, SettingsTextsFallBackToWindows1252AndProgramLinesToLatin1)
+{
+    struct Case {
+        std::string bytes;
+        QString settings;
+        QString source;
+    };
+    const Case cases[] = {
+        {"Pi\xc3\xa8"
+         "ce",
+         QString::fromUtf8("Pièce"), QString::fromUtf8("Pièce")},
+        {"Pi\xe8"
+         "ce",
+         QString::fromUtf8("Pièce"), QString::fromUtf8("Pièce")},
+        {"\x80 \x9c\x8c", QString::fromUtf8("€ œŒ"),
+         QString(QChar(0x80)) + QChar(' ') + QChar(0x9C) + QChar(0x8C)},
+        {"\x81\x8d\x8f\x90\x9d", QString::fromUtf16(u"\u0081\u008d\u008f\u0090\u009d"),
+         QString::fromUtf16(u"\u0081\u008d\u008f\u0090\u009d")},
+        {"\x91\x92\x93\x94\x96\x97", QString::fromUtf8("‘’“”–—"),
+         QString::fromUtf16(u"\u0091\u0092\u0093\u0094\u0096\u0097")},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(settingsTextToQString(c.bytes), c.settings) << testing::PrintToString(c.bytes);
+        EXPECT_EQ(sourceLineToQString(c.bytes), c.source) << testing::PrintToString(c.bytes);
+    }
+}
+
+TEST(UiText, FiltersOfTheTextTableBecomeQtFilters)
+{
+    struct Case {
+        QString pipes;
+        QString qt;
+    };
+    const Case cases[] = {
+        {"Fichiers Iso|*.iso|Fichier nc|*.nc|Tous les fichiers|*.*",
+         "Fichiers Iso (*.iso);;Fichier nc (*.nc);;Tous les fichiers (*)"},
+        {"Fichier colinbus|*.Cbr|Fichier colinbus 3D|*.C3d|Tous les fichiers|*.*",
+         "Fichier colinbus (*.Cbr);;Fichier colinbus 3D (*.C3d);;Tous les fichiers (*)"},
+        {"G-code|*.nc;*.iso; *.ngc", "G-code (*.nc *.iso *.ngc)"},
+        {"|*.nc", "*.nc (*.nc)"},
+        {"Odd|*.nc|Lonely", "Odd (*.nc)"},
+        {"No pattern|", ""},
+        {"", ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(qtFileFilter(c.pipes), c.qt) << c.pipes.toStdString();
+}
+
+TEST_F(MainformTest, MenusShowTheTextTableInFrenchByDefault)
+{
+    writeSettings("[About]\nAffiche=1\n[FR]\n0=Fi&chier\n");
+    TForm1& w = makeForm();
+    struct Case {
+        QString shown;
+        QString expected;
+    };
+    const Case cases[] = {
+        {w.Fichier1->title(), "Fi&&chier"}, // "&" is shown, not a mnemonic
+        {w.Ouvrir1->text(), "Ouvrir"},
+        {w.Enregistrer1->text(), "Enregistrer fichier traduit"},
+        {w.Quitter1->text(), "Quitter"},
+        {w.Editio1->title(), "Edition"},
+        {w.Edit1->text(), "Editer fichier source"},
+        {w.ReOuvrir->text(), "Actualiser fichier source"},
+        {w.Relancer1->text(), "Relancer la convertion"},
+        {w.Configuration1->text(), "Configuration"},
+        {w.Fraisage1->title(), "Fraisage"},
+        {w.Apercu1->text(), QString::fromUtf8("Aperçu")},
+        {w.Usiner1->text(), "Usiner"},
+        {w.Apropos1->text(), "A propos"},
+        {w.OpenSourceDlg.filter, "Fichiers Iso|*.iso|Fichier nc|*.nc|Tous les fichiers|*.*"},
+        {w.SaveDestDlg.filter,
+         "Fichier colinbus|*.Cbr|Fichier colinbus 3D|*.C3d|Tous les fichiers|*.*"},
+        {w.errorCaption(), QString::fromUtf8("Le code suivant non traité a été ignoré")},
+        {w.windowTitle(), "Tolvane"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.shown, c.expected);
+}
+
+TEST_F(MainformTest, MenusInGermanFromTheSettingsFile)
+{
+    // German texts written by a Windows editor: "ß" as one Windows-1252 byte.
+    writeSettings("[About]\nAffiche=1\n[Langue]\ncurrent=1\n"
+                  "[DE]\n0=Datei\n1=\xc3\x96"
+                  "ffnen\n6=Schlie\xdf"
+                  "en\n3=Bearbeiten\n"
+                  "27=G-Code|*.nc|Alle Dateien|*.*\n29=Quelldatei bearbeiten\n33=Vorschau\n");
+    TForm1& w = makeForm();
+    EXPECT_EQ(w.language(), 1);
+    EXPECT_EQ(w.Fichier1->title(), "Datei");
+    EXPECT_EQ(w.Ouvrir1->text(), QString::fromUtf8("Öffnen"));
+    EXPECT_EQ(w.Quitter1->text(), QString::fromUtf8("Schließen"));
+    EXPECT_EQ(w.Editio1->title(), "Bearbeiten");
+    EXPECT_EQ(w.Edit1->text(), "Quelldatei bearbeiten");
+    EXPECT_EQ(w.ReOuvrir->text(), "Actualiser fichier source"); // no key "28"
+    EXPECT_EQ(w.Apercu1->text(), "Vorschau");
+    EXPECT_EQ(w.OpenSourceDlg.filter, "G-Code|*.nc|Alle Dateien|*.*");
+
+    // The dialog shows the Qt form of the filter and the item's caption.
+    fileChoice.reset();
+    w.BtnOpenClick();
+    ASSERT_EQ(fileDialogs.size(), 1u);
+    EXPECT_EQ(qtFileFilter(fileDialogs[0].filter), "G-Code (*.nc);;Alle Dateien (*)");
+    EXPECT_EQ(fileDialogs[0].title, QString::fromUtf8("Öffnen"));
+}
+
+TEST_F(MainformTest, ListsTakeHalfTheWidthLessTen)
+{
+    TForm1& w = makeForm();
+    struct Case {
+        int width;
+        int lists;
+    };
+    const Case cases[] = {{800, 390}, {648, 314}, {1001, 490}, {1280, 630}};
+    for (const Case& c : cases) {
+        w.resize(c.width, 600);
+        QApplication::processEvents();
+        ASSERT_EQ(w.width(), c.width);
+        EXPECT_EQ(w.Source->width(), c.lists) << c.width;
+        EXPECT_EQ(w.Dest->width(), c.lists) << c.width;
+        EXPECT_EQ(w.Source->x(), 0);
+        EXPECT_EQ(w.Dest->geometry().right(), w.centralWidget()->width() - 1);
+    }
+}
