@@ -1,6 +1,7 @@
 // tolvane-convert: one conversion run without a window, as the desktop program
 // makes it right after start-up, from a G-code file to a PROFILER command file.
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <filesystem>
 #include <memory>
@@ -157,22 +158,32 @@ int run(const ConvertOptions& options)
                                        targetName(target.path) + ": " + error);
     }
 
-    std::vector<std::string> sourceLines = splitSourceText(bytes);
+    // The program, the command lines and the store of a big conversion hold
+    // millions of small blocks. They live until the process ends: freeing
+    // them one by one would only cost time (main ends with _Exit).
+    struct Results {
+        std::vector<std::string> sourceLines;
+        CommandLines commands;
+        std::vector<int32_t> lineMap;
+    };
+    Results& work = *new Results;
+    work.sourceLines = splitSourceText(bytes);
     std::string().swap(bytes);
 
     StepsPerMmTexts steps = loadMachineSettings();
-    CommandLines commands;
-    std::vector<int32_t> lineMap;
+    // The run clears the list but keeps its capacity. Reserving room for a
+    // few command lines per source line spares the growing list its copies
+    // and its doubled peak; pages never written are never made resident.
+    work.commands.reserve(4 * work.sourceLines.size() + 64);
     CliObserver observer(inputName, options.quiet);
-    runConversion(sourceLines, steps.ofx, steps.ofy, steps.ofz, commands, lineMap, observer);
+    runConversion(work.sourceLines, steps.ofx, steps.ofy, steps.ofz, work.commands, work.lineMap,
+                  observer);
     observer.flush();
-    std::vector<std::string>().swap(sourceLines);
 
     std::size_t next = 0;
-    writeCommandFile(*files[next++], commands);
-    CommandLines().swap(commands);
+    writeCommandFile(*files[next++], work.commands);
     if (!options.lineMap.empty())
-        writeLineMap(*files[next++], lineMap);
+        writeLineMap(*files[next++], work.lineMap);
     if (!options.path.empty())
         writePathCsv(*files[next++], *trajectoryStore);
 
@@ -208,14 +219,19 @@ int main(int argc, char** argv)
         std::fwrite(text.data(), 1, text.size(), stdout);
         return std::fflush(stdout) == 0 ? kExitOk : kExitFile;
     }
+    int status = kExitFile;
     try {
-        return run(options);
+        status = run(options);
     } catch (const std::bad_alloc&) {
-        return fail(kExitFile, "not enough memory to convert " +
-                                   inQuotes(options.input == "-" ? "<stdin>" : options.input));
+        status = fail(kExitFile, "not enough memory to convert " +
+                                     inQuotes(options.input == "-" ? "<stdin>" : options.input));
     } catch (const std::exception& e) {
-        return fail(kExitFile, "conversion of " +
-                                   inQuotes(options.input == "-" ? "<stdin>" : options.input) +
-                                   " failed: " + e.what());
+        status = fail(kExitFile, "conversion of " +
+                                     inQuotes(options.input == "-" ? "<stdin>" : options.input) +
+                                     " failed: " + e.what());
     }
+    // Every file is complete and closed (or removed) by now. Skip the
+    // destruction of the tool-path store and of the other big results.
+    std::fflush(nullptr);
+    std::_Exit(status);
 }
