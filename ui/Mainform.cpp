@@ -49,8 +49,16 @@ QListView* makeList(QWidget* parent, const char* name, LineListModel* model)
 
 } // namespace
 
+// The icons are compiled into this static library; the linker keeps them
+// only when something refers to them.
+static void initResources()
+{
+    Q_INIT_RESOURCE(tolvane);
+}
+
 TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
 {
+    initResources();
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Tolvane"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/tolvane.png")));

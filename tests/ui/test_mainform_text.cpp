@@ -107,6 +107,11 @@ TEST_F(MainformTest, MenusShowTheTextTableInFrenchByDefault)
     };
     for (const Case& c : cases)
         EXPECT_EQ(c.shown, c.expected);
+
+    // The bundled images are linked in (a static library drops them silently).
+    for (QAction* item : {w.Ouvrir1, w.Enregistrer1, w.Quitter1, w.Edit1, w.ReOuvrir, w.Relancer1})
+        EXPECT_FALSE(item->icon().pixmap(16, 16).isNull()) << item->objectName().toStdString();
+    EXPECT_FALSE(w.windowIcon().pixmap(32, 32).isNull());
 }
 
 TEST_F(MainformTest, MenusInGermanFromTheSettingsFile)
