@@ -61,8 +61,10 @@ class TForm1::RunObserver : public ConversionObserver {
         if (highlighted_ >= 0)
             form_.Source->scrollTo(form_.sourceModel_->index(highlighted_),
                                    QAbstractItemView::EnsureVisible);
-        const BoxRequest request{form_.errorCaption_, sourceLineToQString(group),
-                                 uiText(form_.language_, 36), QMessageBox::NoIcon};
+        if (skipLabel_.isEmpty())
+            skipLabel_ = uiText(form_.language_, 36);
+        const BoxRequest request{form_.errorCaption_, sourceLineToQString(group), skipLabel_,
+                                 QMessageBox::NoIcon};
         if (showMessageBox(&form_, request) == BoxAnswer::Second)
             skipReports_ = true;
         clock_.restart();
@@ -86,6 +88,7 @@ class TForm1::RunObserver : public ConversionObserver {
     int value_ = 0;
     int highlighted_ = -1;
     bool skipReports_ = false;
+    QString skipLabel_; // read from the settings file at the first report
 };
 
 const std::vector<std::string>& TForm1::sourceLines() const
