@@ -16,44 +16,6 @@ std::string reason(int err)
     return std::strerror(err);
 }
 
-bool readAll(int fd, std::string& bytes, std::string& error)
-{
-    struct stat info {};
-    if (fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
-        error = reason(EISDIR);
-        return false;
-    }
-    std::size_t expected = 0;
-    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0)
-        expected = static_cast<std::size_t>(info.st_size);
-    bytes.clear();
-    bytes.reserve(expected);
-    char probe[1 << 16];
-    for (;;) {
-        // Fill the reserved room first (a regular file arrives in one read),
-        // then read on in chunks until the end of the file or pipe.
-        std::size_t old = bytes.size();
-        ssize_t got;
-        if (old < bytes.capacity()) {
-            bytes.resize(bytes.capacity());
-            got = ::read(fd, bytes.data() + old, bytes.size() - old);
-            bytes.resize(old + (got > 0 ? static_cast<std::size_t>(got) : 0));
-        } else {
-            got = ::read(fd, probe, sizeof probe);
-            if (got > 0)
-                bytes.append(probe, static_cast<std::size_t>(got));
-        }
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            error = reason(errno);
-            return false;
-        }
-        if (got == 0)
-            return true;
-    }
-}
-
 bool writeAll(int fd, const char* data, std::size_t size, int& err)
 {
     while (size > 0) {
@@ -78,20 +40,6 @@ mode_t newFileMode()
 }
 
 } // namespace
-
-bool readWholeFile(const std::string& path, std::string& bytes, std::string& error)
-{
-    if (path == "-")
-        return readAll(STDIN_FILENO, bytes, error);
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        error = reason(errno);
-        return false;
-    }
-    bool ok = readAll(fd, bytes, error);
-    ::close(fd);
-    return ok;
-}
 
 bool sameExistingFile(const std::string& a, const std::string& b)
 {

@@ -1,12 +1,8 @@
-// Reading the source program whole and writing result files atomically.
+// Writing result files atomically.
 #pragma once
 
 #include <string>
 #include <string_view>
-
-// Reads the whole file (or standard input for "-") as raw bytes. Returns false
-// and sets `error` to the reason (strerror text) when it cannot.
-bool readWholeFile(const std::string& path, std::string& bytes, std::string& error);
 
 // True when both names refer to the same existing file (same device and inode).
 bool sameExistingFile(const std::string& a, const std::string& b);

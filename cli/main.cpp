@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/ByteBuffer.h"
 #include "cli/FileIo.h"
 #include "cli/Formats.h"
 #include "cli/Options.h"
@@ -132,18 +133,18 @@ int run(const ConvertOptions& options)
     // An explicitly named settings file must exist; the default one beside
     // the executable is optional, as it is for the desktop program.
     if (!options.settings.empty()) {
-        std::string settingsBytes;
+        ByteBuffer settingsBytes;
         std::string error;
-        if (!readWholeFile(options.settings, settingsBytes, error))
+        if (!settingsBytes.readFile(options.settings, error))
             return fail(kExitFile,
                         "cannot read settings file " + inQuotes(options.settings) + ": " + error);
         overrideSettingsFilePath(options.settings);
     }
 
-    std::string bytes;
+    ByteBuffer bytes;
     {
         std::string error;
-        if (!readWholeFile(input, bytes, error))
+        if (!bytes.readFile(input, error))
             return fail(kExitFile, "cannot read " + inQuotes(inputName) + ": " + error);
     }
 
@@ -167,14 +168,15 @@ int run(const ConvertOptions& options)
         std::vector<int32_t> lineMap;
     };
     Results& work = *new Results;
-    work.sourceLines = splitSourceText(bytes);
-    std::string().swap(bytes);
+    work.sourceLines = splitSourceText(bytes.view());
+    bytes.release();
 
     StepsPerMmTexts steps = loadMachineSettings();
     // The run clears the list but keeps its capacity. Reserving room for a
     // few command lines per source line spares the growing list its copies
     // and its doubled peak; pages never written are never made resident.
     work.commands.reserve(4 * work.sourceLines.size() + 64);
+    adviseHugePages(work.commands.data(), work.commands.capacity() * sizeof(std::string));
     CliObserver observer(inputName, options.quiet);
     runConversion(work.sourceLines, steps.ofx, steps.ofy, steps.ofz, work.commands, work.lineMap,
                   observer);
