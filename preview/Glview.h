@@ -1,10 +1,164 @@
-// The 3D preview of the tool path of the last conversion run.
+// The 3D preview of the tool path of the last conversion run: rapid moves in
+// red, feed moves in green, the axis cross at the origin and, on request, the
+// yellow wireframe of the raw stock. The user turns, pans and zooms with the
+// mouse and the wheel.
+//
+// The window is a modal dialog. Its drawing surface (GLPanel) is an OpenGL 2.1
+// compatibility context drawn with the fixed pipeline of OpenGL 1.1 and GLU.
+// Frames are drawn when something changed (input, resize, check box, stock
+// size), never in a loop: Qt coalesces the requests to at most one frame per
+// pass of the event loop.
 #pragma once
 
 #include <QDialog>
+#include <QOpenGLWidget>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class PathArrays;
+class TGLForm;
+
+// Length of the arrows of the axis cross, in preview units.
+inline constexpr float axisLength = 3.0f;
+
+// The OpenGL surface of the preview. It owns nothing of the picture: every
+// callback goes to the form, which holds the view and draws the scene.
+class PreviewPanel : public QOpenGLWidget {
+    Q_OBJECT
+  public:
+    PreviewPanel(TGLForm* form, QWidget* parent);
+
+    // Frames drawn so far (tests and the benchmark count them).
+    long frameCount() const { return frames; }
+
+  protected:
+    void initializeGL() override;
+    void paintGL() override;
+    void resizeGL(int w, int h) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+
+  private:
+    TGLForm* form;
+    long frames = 0;
+};
 
 class TGLForm : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit TGLForm(QWidget* parent = nullptr);
+    ~TGLForm() override;
+
+    // How the tool path reaches OpenGL. Both give the same picture; the
+    // vertex arrays are built once per opening and per change of the G00/G01
+    // flags and are much faster on large programs.
+    enum class PathMode { VertexArrays, Immediate };
+    void setPathMode(PathMode mode);
+    PathMode pathMode() const { return pathMode_; }
+    // Drops the vertex arrays so that the next frame reads the store again.
+    void invalidatePath();
+
+    // Shows a conversion error of a stock size. Defaults to a message box;
+    // tests replace it.
+    std::function<void(const QString& message)> reportError;
+
+    // A stock size typed with "." or "," as decimal separator, whatever the
+    // locale; nothing when the text is no finite number of float range.
+    static std::optional<float> parseStockValue(const QString& text);
+
+    // Components, named as in the window's design.
+    PreviewPanel* GLPanel = nullptr;
+    QWidget* Panel1 = nullptr;
+    QCheckBox* ChkG0 = nullptr;
+    QCheckBox* ChkG1 = nullptr;
+    QCheckBox* ChkBrut = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLineEdit* XBrut = nullptr;
+    QLineEdit* YBrut = nullptr;
+    QLineEdit* ZBrut = nullptr;
+
+    // View: three rotations in degrees, pan and distance from the eye.
+    float angleY = 48.0f;
+    float angleX = -80.0f;
+    float angleY2 = 0.0f;
+    float offsetX = 0.0f;
+    float offsetY = 0.0f;
+    float offsetZ = -200.0f;
+    // Drag mode chosen at the last button press.
+    bool dragRotate = false;
+    bool dragPan = false;
+    bool dragTurn = false;
+    bool altAtPress = false;
+    int lastMouseX = 0;
+    int lastMouseY = 0;
+    // What is drawn, and the stock size in preview units.
+    bool showRapid = true;
+    bool showFeed = true;
+    bool showStock = false;
+    float stockX = 20.0f;
+    float stockY = 50.0f;
+    float stockZ = 10.0f;
+
+    // Event handlers, named after the events of the window's design.
+    void FormCreate();
+    void FormDestroy();
+    void FormResize();
+    void GLPanelResize();
+    void InitializeLight();
+    void GLPanelMouseMove(int x, int y);
+    void GLPanelMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    void FormMouseWheel(int wheelDelta);
+    void GLPanelMouseUp();
+    void GLPanelMouseLeave();
+    void ChkG0Click();
+    void ChkG1Click();
+    void ChkBrutClick();
+    void XBrutKeyPress(char key);
+    void XBrutExit();
+    void YBrutExit();
+    void YBrutKeyPress(char key);
+    void ZBrutKeyPress(char key);
+    void ZBrutExit();
+    void localise();
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+
+  private:
+    friend class PreviewPanel;
+
+    void buildLayout();
+    void setupPixelFormat();
+    // Called by the panel with its context current.
+    void initializeGraphics();
+    void buildAxesList();
+    void renderScene();
+    void drawStock();
+    void drawPath();
+    void releaseGraphics();
+    // Reads one stock edit into `size`; false (after reporting) when the
+    // text is no number.
+    bool readStockSize(QLineEdit* edit, QLabel* label, float& size);
+    void redraw();
+
+    unsigned axesList = 0;
+    bool graphicsReady = false;
+    bool destroying = false;
+    bool reporting = false;
+    int viewportWidth = 0;
+    int viewportHeight = 0;
+    PathMode pathMode_ = PathMode::VertexArrays;
+    std::unique_ptr<PathArrays> pathArrays;
 };
