@@ -1,11 +1,243 @@
 #include "engine/Settings.h"
 
-static std::string overriddenPath;
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <limits.h>
+#include <memory>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
 
-std::string settingsFilePath() { return overriddenPath.empty() ? "Tolvane.ini" : overriddenPath; }
-void overrideSettingsFilePath(const std::string& path) { overriddenPath = path; }
-StepsPerMmTexts loadMachineSettings(const std::function<void()>&) { return {}; }
-std::string lookupText(int, const std::string&, const std::string& frenchDefault) { return frenchDefault; }
-std::string lookupText(int, int) { return {}; }
-std::string frenchText(int) { return {}; }
-bool setShowAboutAtStart(bool, std::string*) { return true; }
+#include "engine/IniFile.h"
+
+namespace {
+
+std::string overriddenPath;
+
+// The French texts of the user interface, by key. Other languages come from
+// the settings file only; without it every window speaks French.
+constexpr std::array<const char*, 37> kFrenchTexts = {
+    "Fichier",                                                  // 0  main menu Fichier1
+    "Ouvrir",                                                   // 1  open source file
+    "Enregistrer fichier traduit",                              // 2  save translated file
+    "Edition",                                                  // 3  main menu Editio1
+    "Fraisage",                                                 // 4  main menu Fraisage1
+    "Configuration",                                            // 5  menu Configuration1
+    "Quitter",                                                  // 6  Quitter1
+    "A propos",                                                 // 7  Apropos1
+    "Axe X",                                                    // 8  configuration dialog
+    "Axe Y",                                                    // 9
+    "Axe Z",                                                    // 10
+    "Nombre de pas par tour",                                   // 11
+    "Pas de la vis en mm",                                      // 12
+    "Autres",                                                   // 13
+    "Vitesse rapide en mm/s sur axes XY",                       // 14
+    "Précision en interpolation en mm",                         // 15
+    "Applications",                                             // 16
+    "Langue",                                                   // 17
+    "Editeur de texte",                                         // 18
+    "Controle profiler",                                        // 19
+    "OK",                                                       // 20 (the About box uses "Ok")
+    "Cancel",                                                   // 21
+    "Auteur",                                                   // 22 About box
+    "Tests",                                                    // 23
+    "Ne plus afficher",                                         // 24
+    "About",                                                    // 25
+    "Le code suivant non traité a été ignoré",                  // 26 ignored word group
+    "Fichiers Iso|*.iso|Fichier nc|*.nc|Tous les fichiers|*.*", // 27
+    "Actualiser fichier source",                                // 28
+    "Editer fichier source",                                    // 29
+    "Relancer la convertion",                                   // 30
+    "Fichier colinbus|*.Cbr|Fichier colinbus 3D|*.C3d|Tous les fichiers|*.*", // 31
+    "Vitesse rapide en mm/s sur axe Z",                                       // 32
+    "Aperçu",                                                                 // 33
+    "Usiner",                                                                 // 34
+    "Pièce Brute",                                                            // 35
+    "Ignorer la suite", // 36 skips the remaining reports of a run
+};
+
+constexpr float kDefaultPitch = 5.0f;
+constexpr int32_t kDefaultStepsPerRev = 200;
+constexpr float kDefaultStepsPerMm = 40.0f;
+constexpr float kDefaultPrecision = 0.25f;
+
+const char* languageSection(int language)
+{
+    switch (language) {
+    case 0:
+        return "FR";
+    case 1:
+        return "DE";
+    case 2:
+        return "GB";
+    default:
+        return nullptr;
+    }
+}
+
+// Reads one axis: screw pitch, steps per revolution, and the steps per
+// millimetre derived from them at once. A pitch or step count the machine
+// cannot have (zero, negative) or fewer than one whole step per millimetre
+// would divide by zero or make every coordinate zero; the axis then keeps its
+// factory mechanics.
+void readAxis(const IniFile& ini, const char* pitchKey, const char* stepsKey, float& pitch,
+              int32_t& stepsPerRev, float& stepsPerMm)
+{
+    pitch = ini.readFloat("Machine", pitchKey, kDefaultPitch);
+    stepsPerRev = ini.readInteger("Machine", stepsKey, kDefaultStepsPerRev);
+    bool usable = pitch > 0.0f && stepsPerRev > 0;
+    if (usable) {
+        stepsPerMm = static_cast<float>(static_cast<long double>(stepsPerRev) /
+                                        static_cast<long double>(pitch));
+        // The whole part must also fit the controller's integer step counts.
+        usable = std::isfinite(stepsPerMm) && stepsPerMm >= 1.0f && stepsPerMm < 2147483648.0f;
+    }
+    if (!usable) {
+        pitch = kDefaultPitch;
+        stepsPerRev = kDefaultStepsPerRev;
+        stepsPerMm = kDefaultStepsPerMm;
+    }
+}
+
+std::string wholeNumberText(float value)
+{
+    return std::to_string(static_cast<long long>(std::trunc(value)));
+}
+
+// A rapid speed the machine cannot run (zero or negative) falls back to the
+// factory value instead of writing a header that stops the machine.
+float readSpeed(const IniFile& ini, const char* key, float def)
+{
+    const float speed = ini.readFloat("Machine", key, def);
+    return speed > 0.0f ? speed : def;
+}
+
+// Every window looks its captions up one by one, each lookup reading the
+// settings file. The file read last is kept and used again while the file on
+// disk is the same one, unchanged (same inode, size and change times), so a
+// localisation pass reads it once; any change on disk, ours included (they
+// replace the inode), makes the next lookup read it afresh. File times tick
+// coarsely, so a file changed in the last seconds before it was read could be
+// changed again with the same times: such a copy is never used again.
+struct CachedFile {
+    std::string path;
+    struct stat st {};
+    std::unique_ptr<IniFile> ini;
+};
+CachedFile cache;
+
+bool sameFile(const struct stat& a, const struct stat& b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
+           a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec &&
+           a.st_ctim.tv_sec == b.st_ctim.tv_sec && a.st_ctim.tv_nsec == b.st_ctim.tv_nsec;
+}
+
+const IniFile& settingsFile()
+{
+    const std::string path = settingsFilePath();
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        cache.ini = std::make_unique<IniFile>(path);
+        cache.path.clear();
+        return *cache.ini;
+    }
+    if (!cache.ini || cache.path != path || !sameFile(cache.st, st)) {
+        cache.ini = std::make_unique<IniFile>(path);
+        cache.path = path;
+        cache.st = st;
+        struct stat after {};
+        timespec now{};
+        ::clock_gettime(CLOCK_REALTIME, &now);
+        const bool recent =
+            now.tv_sec - st.st_mtim.tv_sec < 3 || now.tv_sec - st.st_ctim.tv_sec < 3;
+        if (recent || ::stat(path.c_str(), &after) != 0 || !sameFile(after, st))
+            cache.path.clear();
+    }
+    return *cache.ini;
+}
+
+} // namespace
+
+std::string settingsFilePath()
+{
+    if (!overriddenPath.empty())
+        return overriddenPath;
+    char buffer[PATH_MAX];
+    const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    if (n <= 0)
+        return "Tolvane.ini";
+    const std::string exe(buffer, static_cast<std::size_t>(n));
+    const std::size_t slash = exe.rfind('/');
+    if (slash == std::string::npos)
+        return "Tolvane.ini";
+    return exe.substr(0, slash + 1) + "Tolvane.ini";
+}
+
+void overrideSettingsFilePath(const std::string& path)
+{
+    overriddenPath = path;
+}
+
+StepsPerMmTexts loadMachineSettings(const std::function<void()>& showAboutBox)
+{
+    const IniFile& ini = settingsFile();
+    MachineSettings s;
+    s.editorPath = ini.readString("Applications", "Editeur", s.editorPath);
+    s.driverPath = ini.readString("Applications", "Driver", s.driverPath);
+    readAxis(ini, "Pas de vis X", "Pas par tour X", s.screwPitchX, s.stepsPerRevX, s.stepsPerMmX);
+    readAxis(ini, "Pas de vis Y", "Pas par tour Y", s.screwPitchY, s.stepsPerRevY, s.stepsPerMmY);
+    readAxis(ini, "Pas de vis Z", "Pas par tour Z", s.screwPitchZ, s.stepsPerRevZ, s.stepsPerMmZ);
+    s.maxSpeedXY = readSpeed(ini, "Vitesse maxi", 50.0f);
+    s.maxSpeedZ = readSpeed(ini, "Vitesse maxi Z", 30.0f);
+
+    // Files written under a ',' locale and under a '.' locale both hold
+    // usable precisions; anything that is not a positive number would make
+    // the chord computation of arcs meaningless.
+    float precision = kDefaultPrecision;
+    const auto text = ini.value("Machine", "Precision");
+    if (text && parseSettingsFloat(*text, precision) && precision > 0.0f)
+        s.arcPrecision = precision;
+    else
+        s.arcPrecision = kDefaultPrecision;
+
+    s.language = ini.readInteger("Langue", "current", 0);
+    const bool aboutSwitchedOff = ini.readBool("About", "Affiche", false);
+    machineSettings = s;
+
+    StepsPerMmTexts texts;
+    texts.ofx = wholeNumberText(s.stepsPerMmX);
+    texts.ofy = wholeNumberText(s.stepsPerMmY);
+    texts.ofz = wholeNumberText(s.stepsPerMmZ);
+    if (!aboutSwitchedOff && showAboutBox)
+        showAboutBox();
+    return texts;
+}
+
+std::string lookupText(int language, const std::string& key, const std::string& frenchDefault)
+{
+    const char* section = languageSection(language);
+    if (!section)
+        return frenchDefault;
+    return settingsFile().readString(section, key, frenchDefault);
+}
+
+std::string lookupText(int language, int key)
+{
+    return lookupText(language, std::to_string(key), frenchText(key));
+}
+
+std::string frenchText(int key)
+{
+    if (key < 0 || key >= static_cast<int>(kFrenchTexts.size()))
+        return {};
+    return kFrenchTexts[static_cast<std::size_t>(key)];
+}
+
+bool setShowAboutAtStart(bool flag, std::string* error)
+{
+    IniFile ini(settingsFilePath());
+    ini.writeBool("About", "Affiche", flag);
+    return ini.save(error);
+}
