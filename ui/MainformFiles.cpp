@@ -111,7 +111,15 @@ void TForm1::runConversion()
     destModel_->clear();
     std::vector<int32_t>().swap(lineMap_);
 
+    // Room for the usual number of command lines per source line: growing a
+    // vector of millions of lines step by step moves every line many times.
+    // Pages never written stay virtual; the reservation is capped all the same.
     CommandLines output;
+    try {
+        output.reserve(std::min<std::size_t>(4 * sourceModel_->size() + 64, 8u << 20));
+    } catch (const std::bad_alloc&) {
+        // the vector grows as it must
+    }
     std::vector<int32_t> map;
     RunObserver observer(*this);
     try {
