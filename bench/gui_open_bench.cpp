@@ -173,6 +173,18 @@ int main(int argc, char** argv)
         }
     }
 
+    std::vector<double> saveMs;
+    for (int run = 0; run < runs; ++run) {
+        QElapsedTimer clock;
+        clock.start();
+        QString error;
+        if (!form.saveCommandFile(dir.filePath(QStringLiteral("out.Cbr")), &error)) {
+            std::fprintf(stderr, "save failed: %s\n", qPrintable(error));
+            return 1;
+        }
+        saveMs.push_back(static_cast<double>(clock.nsecsElapsed()) / 1e6);
+    }
+
     std::printf("program            %s\n", qPrintable(program));
     std::printf("source lines       %zu\n", form.sourceLines().size());
     std::printf("command lines      %zu\n", form.commandLines().size());
@@ -185,6 +197,7 @@ int main(int argc, char** argv)
     std::printf("engine only, CPU  %.0f ms (read, split, translate)\n", median(engineMs));
     std::printf("select, median     %.2f ms (max %.2f, %zu clicks)\n", median(clickMs),
                 *std::max_element(clickMs.begin(), clickMs.end()), clickMs.size());
+    std::printf("save, median       %.0f ms\n", median(saveMs));
     std::printf("memory before open %ld MiB\n", baseRss);
     std::printf("memory after open  %ld MiB\n", currentRssMiB());
     std::printf("peak memory        %ld MiB\n", peakRssMiB());
