@@ -128,6 +128,10 @@ bool parseOptions(const std::vector<std::string>& args, ConvertOptions& options,
         return false;
     }
     options.input = inputs[0];
+    if (options.input.empty()) {
+        error = "the input file name is empty";
+        return false;
+    }
 
     // Only one result can go to standard output.
     int toStdout = 0;

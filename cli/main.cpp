@@ -88,8 +88,9 @@ class CliObserver : public ConversionObserver {
 std::string comparableName(const std::string& path)
 {
     std::error_code ec;
-    std::filesystem::path full =
-        std::filesystem::weakly_canonical(std::filesystem::absolute(path), ec);
+    std::filesystem::path full = std::filesystem::absolute(path, ec);
+    if (!ec)
+        full = std::filesystem::weakly_canonical(full, ec);
     return ec ? path : full.string();
 }
 

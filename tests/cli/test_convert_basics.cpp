@@ -277,6 +277,7 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{"NoInput", {}, "no input file"},
         UsageCase{"OnlyOptions", {"-q", "--strict"}, "no input file"},
         UsageCase{"TwoInputs", {"IN", "IN"}, "only one input file"},
+        UsageCase{"EmptyInputName", {""}, "input file name is empty"},
         UsageCase{"UnknownLong", {"--bogus", "IN"}, "unknown option '--bogus'"},
         UsageCase{"UnknownShort", {"-x", "IN"}, "unknown option '-x'"},
         UsageCase{"OutputWithoutName", {"IN", "-o"}, "needs a file name"},
