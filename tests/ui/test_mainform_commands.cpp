@@ -106,6 +106,10 @@ TEST(ProgramCommand, EditorTextsAndFileNamesGiveArgumentVectors)
     }
     EXPECT_FALSE(buildProgramCommand("", {file}));
     EXPECT_FALSE(buildProgramCommand("   ", {file}));
+
+    // A program found on the PATH starts, and is not waited for.
+    QString error;
+    EXPECT_TRUE(startDetachedProcess({"sh", {"-c", ":", file}}, &error)) << error.toStdString();
 }
 
 TEST_F(MainformTest, EditStartsTheEditorWithTheProgramAsOneArgument)
