@@ -264,22 +264,4 @@ TEST(RandomPrograms, TranslateToCommandsThatKeepTheMachineInStep)
     EXPECT_GT(linesWritten, 100000);
 }
 
-TEST(RandomPrograms, WholeRunsWithOddStepTexts)
-{
-    ProgramGenerator gen(7);
-    const char* const texts[] = {"40", "40", "1", "200", "0", "-3", "abc", "", "99"};
-    for (int programNo = 0; programNo < 300; ++programNo) {
-        const std::vector<std::string> source = gen.program();
-        auto r = enginetest::convert(source, texts[gen.pick(0, 8)], texts[gen.pick(0, 8)],
-                                     texts[gen.pick(0, 8)], gen.chance(50));
-        ASSERT_EQ(r.lineMap.size(), source.size());
-        for (std::size_t n = 0; n < source.size(); ++n) {
-            const int32_t e = r.lineMap[n];
-            ASSERT_TRUE(e == -1 || (e >= 4 && e <= static_cast<int32_t>(r.all.size())));
-        }
-        for (const std::string& line : r.lines)
-            ASSERT_TRUE(isCommandLine(line)) << line;
-    }
-}
-
 } // namespace
