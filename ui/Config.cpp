@@ -1,6 +1,362 @@
 #include "ui/Config.h"
 
+#include <QComboBox>
+#include <QFileInfo>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+
+#include "engine/IniFile.h"
+#include "engine/Settings.h"
+#include "ui/ConfigLayout.h"
+#include "ui/MessageBox.h"
+#include "ui/UiText.h"
+
+namespace {
+
+const char* const kDefaultEditor = "c:\\windows\\notepad.exe";
+const char* const kDefaultDriver = "C:\\Program Files\\Colinbus\\ColiDriveProfiler\\COLUSR.exe";
+// Offered for a missing precision: a finer chord than the translator's own
+// fallback for a missing key; confirming the dialog stores it.
+constexpr float kDialogPrecision = 0.05f;
+
+QString caption(int language, int key, const char* frenchDefault)
+{
+    return settingsTextToQString(
+        lookupText(language, std::to_string(key), std::string(frenchDefault)));
+}
+
+// The few sentences of the dialog's own reports, by language (French for
+// any language the program does not know).
+enum class Sentence { NotPositiveNumber, NotPositiveWholeNumber };
+
+QString sentence(int language, Sentence which)
+{
+    static const char* const texts[3][2] = {
+        {"n'est pas un nombre positif.", "n'est pas un nombre entier positif."},
+        {"ist keine positive Zahl.", "ist keine positive ganze Zahl."},
+        {"is not a positive number.", "is not a positive whole number."},
+    };
+    const int l = (language >= 0 && language <= 2) ? language : 0;
+    return QString::fromUtf8(texts[l][static_cast<int>(which)]);
+}
+
+bool positiveFloat(const QString& text, float& value)
+{
+    const QByteArray bytes = text.toUtf8();
+    float v = 0.0f;
+    if (!parseSettingsFloat(std::string_view(bytes.constData(), bytes.size()), v) || !(v > 0.0f))
+        return false;
+    value = v;
+    return true;
+}
+
+bool positiveInteger(const QString& text, int32_t& value)
+{
+    const QByteArray bytes = text.toUtf8();
+    int32_t v = 0;
+    if (!parseSettingsInteger(std::string_view(bytes.constData(), bytes.size()), v) || v <= 0)
+        return false;
+    value = v;
+    return true;
+}
+
+std::string utf8(const QString& text)
+{
+    const QByteArray bytes = text.toUtf8();
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+} // namespace
+
 TForm2::TForm2(QWidget* parent) : QDialog(parent)
 {
+    setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Config Tolvane"));
+    applyDesignFont(this);
+    buildLayout();
+    localise();
+    FormCreate();
+}
+
+void TForm2::buildLayout()
+{
+    setFixedSize(529, 360);
+
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    PageControl1->setGeometry(0, 0, 529, 297);
+
+    // ---- the machine: steps per turn and screw pitch per axis, speeds, precision
+    TabSheet1 = new QWidget;
+    TabSheet1->setObjectName(QStringLiteral("TabSheet1"));
+    PageControl1->addTab(TabSheet1, QStringLiteral("Profiler"));
+    struct AxisRow {
+        QLabel** heading;
+        const char* headingName;
+        int headingTop;
+        QLabel** stepsLabel;
+        const char* stepsLabelName;
+        QLineEdit** steps;
+        const char* stepsName;
+        QLabel** pitchLabel;
+        const char* pitchLabelName;
+        QLineEdit** pitch;
+        const char* pitchName;
+        int top; // of the edits
+    };
+    const AxisRow rows[] = {
+        {&Label3, "Label3", 19, &Label4, "Label4", &PasParTourX, "PasParTourX", &Label5, "Label5",
+         &PasVisX, "PasVisX", 35},
+        {&Label7, "Label7", 57, &Label8, "Label8", &PasParTourY, "PasParTourY", &Label9, "Label9",
+         &PasVisY, "PasVisY", 83},
+        {&Label15, "Label15", 103, &Label16, "Label16", &PasParTourZ, "PasParTourZ", &Label18,
+         "Label18", &PasVisZ, "PasVisZ", 131},
+    };
+    for (const AxisRow& r : rows) {
+        *r.heading = designLabel(TabSheet1, r.headingName, 16, r.headingTop);
+        *r.stepsLabel = designLabel(TabSheet1, r.stepsLabelName, 54, r.top + 3, 121, true);
+        *r.steps = designEdit(TabSheet1, r.stepsName, 181, r.top, 26);
+        *r.pitchLabel = designLabel(TabSheet1, r.pitchLabelName, 240, r.top + 3, 103, true);
+        *r.pitch = designEdit(TabSheet1, r.pitchName, 349, r.top, 26);
+        (*r.stepsLabel)->setBuddy(*r.steps);
+        (*r.pitchLabel)->setBuddy(*r.pitch);
+    }
+    Label17 = designLabel(TabSheet1, "Label17", 16, 164);
+    Label10 = designLabel(TabSheet1, "Label10", 28, 198, 175, true);
+    VMax = designEdit(TabSheet1, "VMax", 209, 195, 26);
+    Label11 = designLabel(TabSheet1, "Label11", 28, 233, 175, true);
+    VMax_Z = designEdit(TabSheet1, "VMax_Z", 209, 230, 26);
+    Label6 = designLabel(TabSheet1, "Label6", 284, 198, 155, true);
+    Precision = designEdit(TabSheet1, "Precision", 445, 195, 44);
+    Label10->setBuddy(VMax);
+    Label11->setBuddy(VMax_Z);
+    Label6->setBuddy(Precision);
+    // The axis headings stand out from the captions under them.
+    for (QLabel* heading : {Label3, Label7, Label15, Label17}) {
+        QFont bold = heading->font();
+        bold.setBold(true);
+        heading->setFont(bold);
+    }
+
+    // ---- the external programs
+    TabSheet2 = new QWidget;
+    TabSheet2->setObjectName(QStringLiteral("TabSheet2"));
+    PageControl1->addTab(TabSheet2, QString());
+    Label1 = designLabel(TabSheet2, "Label1", 40, 61, 78, true);
+    EditorName = designEdit(TabSheet2, "EditorName", 123, 58, 286);
+    BitBtn3 = new QPushButton(TabSheet2);
+    BitBtn3->setObjectName(QStringLiteral("BitBtn3"));
+    BitBtn3->setGeometry(438, 56, 27, 25);
+    Label2 = designLabel(TabSheet2, "Label2", 40, 112, 78, true);
+    DriverName = designEdit(TabSheet2, "DriverName", 123, 109, 286);
+    BitBtn4 = new QPushButton(TabSheet2);
+    BitBtn4->setObjectName(QStringLiteral("BitBtn4"));
+    BitBtn4->setGeometry(438, 107, 27, 25);
+    const QIcon glyph(QStringLiteral(":/icons/open.png"));
+    for (QPushButton* browse : {BitBtn3, BitBtn4}) {
+        browse->setIcon(glyph);
+        browse->setIconSize(QSize(16, 16));
+        browse->setAutoDefault(false);
+    }
+    Label1->setBuddy(EditorName);
+    Label2->setBuddy(DriverName);
+    connect(BitBtn3, &QPushButton::clicked, this, &TForm2::BitBtn3Click);
+    connect(BitBtn4, &QPushButton::clicked, this, &TForm2::BitBtn4Click);
+
+    // ---- the language of the user interface
+    Langue = new QWidget;
+    Langue->setObjectName(QStringLiteral("Langue"));
+    PageControl1->addTab(Langue, QString());
+    LangueChoisie = new QComboBox(Langue);
+    LangueChoisie->setObjectName(QStringLiteral("LangueChoisie"));
+    LangueChoisie->setEditable(true);
+    LangueChoisie->setInsertPolicy(QComboBox::NoInsert);
+    LangueChoisie->addItems(
+        {QStringLiteral("Fran\u00e7ais"), QStringLiteral("Deutsch"), QStringLiteral("English")});
+    LangueChoisie->setGeometry(48, 24, 145, 21);
+
+    // ---- the buttons under the pages
+    BitBtn1 = new QPushButton(this);
+    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
+    BitBtn1->setGeometry(96, 312, 75, 25);
+    BitBtn1->setDefault(true);
+    BitBtn2 = new QPushButton(this);
+    BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
+    BitBtn2->setGeometry(248, 312, 75, 25);
+    BitBtn2->setAutoDefault(false);
+    connect(BitBtn1, &QPushButton::clicked, this, &TForm2::BitBtn1Click);
+    connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void TForm2::localise()
+{
+    const IniFile ini(settingsFilePath());
+    language_ = ini.readInteger("Langue", "current", 0);
+    const int l = language_;
+    BitBtn1->setText(caption(l, 20, "OK"));
+    BitBtn2->setText(caption(l, 21, "Cancel"));
+    Label3->setText(caption(l, 8, "Axe X"));
+    Label7->setText(caption(l, 9, "Axe Y"));
+    Label15->setText(caption(l, 10, "Axe Z"));
+    Label17->setText(caption(l, 13, "Autres"));
+    const QString steps = caption(l, 11, "Nombre de pas par tour");
+    Label4->setText(steps);
+    Label8->setText(steps);
+    Label16->setText(steps);
+    const QString pitch = caption(l, 12, "Pas de la vis en mm");
+    Label5->setText(pitch);
+    Label9->setText(pitch);
+    Label18->setText(pitch);
+    Label10->setText(caption(l, 14, "Vitesse rapide en mm/s sur axes XY"));
+    Label11->setText(caption(l, 32, "Vitesse rapide en mm/s sur axe Z"));
+    Label6->setText(caption(l, 15,
+                            "Pr\xC3\xA9"
+                            "cision en interpolation en mm"));
+    PageControl1->setTabText(PageControl1->indexOf(TabSheet2), caption(l, 16, "Applications"));
+    PageControl1->setTabText(PageControl1->indexOf(Langue), caption(l, 17, "Langue"));
+    Label1->setText(caption(l, 18, "Editeur de texte"));
+    Label2->setText(caption(l, 19, "Controle profiler"));
+    fitLabels(this);
+}
+
+void TForm2::FormCreate()
+{
+    const IniFile ini(settingsFilePath());
+    editorLoaded_ = ini.readString("Applications", "Editeur", kDefaultEditor);
+    EditorName->setText(settingsTextToQString(editorLoaded_));
+    driverLoaded_ = ini.readString("Applications", "Driver", kDefaultDriver);
+    DriverName->setText(settingsTextToQString(driverLoaded_));
+    const auto number = [](float value) {
+        return QString::fromStdString(formatSettingsFloat(value));
+    };
+    PasVisX->setText(number(ini.readFloat("Machine", "Pas de vis X", 5.0f)));
+    PasParTourX->setText(QString::number(ini.readInteger("Machine", "Pas par tour X", 200)));
+    PasVisY->setText(number(ini.readFloat("Machine", "Pas de vis Y", 5.0f)));
+    PasParTourY->setText(QString::number(ini.readInteger("Machine", "Pas par tour Y", 200)));
+    PasVisZ->setText(number(ini.readFloat("Machine", "Pas de vis Z", 5.0f)));
+    PasParTourZ->setText(QString::number(ini.readInteger("Machine", "Pas par tour Z", 200)));
+    const int current = ini.readInteger("Langue", "current", 0);
+    if (current >= 0 && current < LangueChoisie->count()) {
+        LangueChoisie->setCurrentIndex(current);
+    } else {
+        LangueChoisie->setCurrentIndex(-1);
+        LangueChoisie->setEditText(QString());
+    }
+    VMax->setText(number(ini.readFloat("Machine", "Vitesse maxi", 50.0f)));
+    VMax_Z->setText(number(ini.readFloat("Machine", "Vitesse maxi Z", 30.0f)));
+    Precision->setText(settingsTextToQString(
+        ini.readString("Machine", "Precision", formatSettingsFloat(kDialogPrecision))));
+    for (QLineEdit* edit : findChildren<QLineEdit*>())
+        edit->setCursorPosition(0);
+}
+
+void TForm2::browseInto(QLineEdit* edit)
+{
+    FileDialog dialog(FileDialog::Mode::Open);
+    dialog.title = QStringLiteral("Search for file");
+    dialog.filter = QStringLiteral("exe file|*.exe|all files|*.*");
+    if (QFileInfo(edit->text()).isFile())
+        dialog.fileName = edit->text();
+    if (dialog.execute(this))
+        edit->setText(dialog.fileName);
+}
+
+void TForm2::BitBtn3Click()
+{
+    browseInto(EditorName);
+}
+
+void TForm2::BitBtn4Click()
+{
+    browseInto(DriverName);
+}
+
+std::string TForm2::pathBytes(const QLineEdit* edit, const std::string& loaded) const
+{
+    if (edit->text() == settingsTextToQString(loaded))
+        return loaded;
+    return utf8(edit->text());
+}
+
+bool TForm2::validate()
+{
+    struct Field {
+        QLineEdit* edit;
+        QString name;
+        bool whole;
+    };
+    const auto axis = [](const QLabel* heading, const QLabel* caption) {
+        return heading->text() + QStringLiteral(" \u2013 ") + caption->text();
+    };
+    const Field fields[] = {
+        {PasVisX, axis(Label3, Label5), false},   {PasParTourX, axis(Label3, Label4), true},
+        {PasVisY, axis(Label7, Label9), false},   {PasParTourY, axis(Label7, Label8), true},
+        {PasVisZ, axis(Label15, Label18), false}, {PasParTourZ, axis(Label15, Label16), true},
+        {VMax, Label10->text(), false},           {VMax_Z, Label11->text(), false},
+        {Precision, Label6->text(), false},
+    };
+    for (const Field& f : fields) {
+        float real = 0.0f;
+        int32_t whole = 0;
+        const bool ok =
+            f.whole ? positiveInteger(f.edit->text(), whole) : positiveFloat(f.edit->text(), real);
+        if (ok)
+            continue;
+        showMessageBox(this,
+                       BoxRequest{QStringLiteral("Config Tolvane"),
+                                  f.name + QStringLiteral(":\n\u00ab ") + f.edit->text() +
+                                      QStringLiteral(" \u00bb ") +
+                                      sentence(language_, f.whole ? Sentence::NotPositiveWholeNumber
+                                                                  : Sentence::NotPositiveNumber),
+                                  {},
+                                  QMessageBox::Warning});
+        PageControl1->setCurrentWidget(TabSheet1);
+        f.edit->setFocus();
+        f.edit->selectAll();
+        return false;
+    }
+    return true;
+}
+
+void TForm2::BitBtn1Click()
+{
+    if (!validate())
+        return;
+    float value = 0.0f;
+    int32_t whole = 0;
+    const auto real = [&](const QLineEdit* edit) {
+        positiveFloat(edit->text(), value);
+        return value;
+    };
+    const auto integer = [&](const QLineEdit* edit) {
+        positiveInteger(edit->text(), whole);
+        return whole;
+    };
+    // A language typed by hand that names none of the three selects none.
+    const int language =
+        LangueChoisie->findText(LangueChoisie->currentText().trimmed(), Qt::MatchFixedString);
+
+    IniFile ini(settingsFilePath());
+    ini.writeString("Applications", "Editeur", pathBytes(EditorName, editorLoaded_));
+    ini.writeString("Applications", "Driver", pathBytes(DriverName, driverLoaded_));
+    ini.writeFloat("Machine", "Pas de vis X", real(PasVisX));
+    ini.writeInteger("Machine", "Pas par tour X", integer(PasParTourX));
+    ini.writeFloat("Machine", "Pas de vis Y", real(PasVisY));
+    ini.writeInteger("Machine", "Pas par tour Y", integer(PasParTourY));
+    ini.writeFloat("Machine", "Pas de vis Z", real(PasVisZ));
+    ini.writeInteger("Machine", "Pas par tour Z", integer(PasParTourZ));
+    ini.writeFloat("Machine", "Vitesse maxi", real(VMax));
+    ini.writeFloat("Machine", "Vitesse maxi Z", real(VMax_Z));
+    // Stored as typed: the loader reads either decimal separator.
+    ini.writeString("Machine", "Precision", utf8(Precision->text()));
+    ini.writeInteger("Langue", "current", language);
+    std::string error;
+    if (!ini.save(&error)) {
+        showError(this, settingsNotSavedText(language_, error));
+        return;
+    }
+    accept();
 }
