@@ -60,9 +60,14 @@ class ProgramGenerator {
     std::string words(const char* letters)
     {
         std::string out;
-        for (const char* l = letters; *l; ++l)
-            if (chance(45))
-                out += std::string(1, *l) + number() + (chance(20) ? " " : "");
+        for (const char* l = letters; *l; ++l) {
+            if (chance(45)) {
+                out += *l;
+                out += number();
+                if (chance(20))
+                    out += ' ';
+            }
+        }
         return out;
     }
 
@@ -101,9 +106,17 @@ class ProgramGenerator {
         // translator.
         const int ending = pick(0, 19);
         tame = ending == 4;
-        std::string line = chance(20) ? "N" + std::to_string(pick(0, 9999)) + " " : "";
-        for (int n = pick(1, 3); n > 0; --n)
-            line += group() + (chance(30) ? " " : "");
+        std::string line;
+        if (chance(20)) {
+            line = 'N';
+            line += std::to_string(pick(0, 9999));
+            line += ' ';
+        }
+        for (int n = pick(1, 3); n > 0; --n) {
+            line += group();
+            if (chance(30))
+                line += ' ';
+        }
         switch (ending) {
         case 0:
             line += "(comment X5";
