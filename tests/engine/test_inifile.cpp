@@ -2,76 +2,20 @@
 // edits that keep every other byte of the file.
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <csignal>
-#include <cstdlib>
-#include <fstream>
 #include <optional>
-#include <pwd.h>
-#include <sstream>
 #include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
+#include "SettingsTestFiles.h"
 #include "engine/IniFile.h"
 
 namespace {
 
-// A fresh folder per test, removed afterwards.
-class TempFolder {
-  public:
-    TempFolder()
-    {
-        std::string pattern = ::testing::TempDir() + "tolvane-ini-XXXXXX";
-        if (::mkdtemp(pattern.data()))
-            path_ = pattern;
-    }
-    ~TempFolder()
-    {
-        ::chmod(path_.c_str(), 0700);
-        std::string cmd = "rm -rf '" + path_ + "'";
-        if (std::system(cmd.c_str()) != 0)
-            std::fprintf(stderr, "could not remove %s\n", path_.c_str());
-    }
-    std::string file(const std::string& name) const { return path_ + "/" + name; }
-    const std::string& path() const { return path_; }
-
-  private:
-    std::string path_;
-};
-
-void writeBytes(const std::string& path, const std::string& bytes)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-std::string readBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream all;
-    all << in.rdbuf();
-    return all.str();
-}
-
-std::vector<std::string> folderEntries(const std::string& folder)
-{
-    std::vector<std::string> names;
-    std::string cmd = "ls -A '" + folder + "'";
-    if (FILE* p = ::popen(cmd.c_str(), "r")) {
-        char line[512];
-        while (std::fgets(line, sizeof line, p)) {
-            std::string s(line);
-            if (!s.empty() && s.back() == '\n')
-                s.pop_back();
-            names.push_back(s);
-        }
-        ::pclose(p);
-    }
-    return names;
-}
+using namespace settingsfiles;
 
 IniFile iniWith(const TempFolder& dir, const std::string& bytes)
 {
@@ -314,23 +258,12 @@ TEST(IniFileWrite, UnchangedValueLeavesFileAlone)
     EXPECT_FALSE(ini.modified());
 }
 
-TEST(IniFileWrite, PermissionsOfTheOldFileKept)
+TEST(IniFileWrite, ReplacementKeepsModeAndLink)
 {
-    TempFolder dir;
-    writeBytes(dir.file("Tolvane.ini"), "[M]\nA=1\n");
-    ASSERT_EQ(::chmod(dir.file("Tolvane.ini").c_str(), 0640), 0);
-    IniFile ini(dir.file("Tolvane.ini"));
-    ini.writeInteger("M", "A", 2);
-    ASSERT_TRUE(ini.save());
-    struct stat st {};
-    ASSERT_EQ(::stat(dir.file("Tolvane.ini").c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, 0640u);
-}
-
-TEST(IniFileWrite, SymbolicLinkStaysALink)
-{
+    // The temporary file starts private (0600); the settings file must not.
     TempFolder dir;
     writeBytes(dir.file("real.ini"), "[M]\nA=1\n");
+    ASSERT_EQ(::chmod(dir.file("real.ini").c_str(), 0640), 0);
     ASSERT_EQ(::symlink(dir.file("real.ini").c_str(), dir.file("Tolvane.ini").c_str()), 0);
     IniFile ini(dir.file("Tolvane.ini"));
     ini.writeInteger("M", "A", 2);
@@ -338,32 +271,10 @@ TEST(IniFileWrite, SymbolicLinkStaysALink)
     struct stat st {};
     ASSERT_EQ(::lstat(dir.file("Tolvane.ini").c_str(), &st), 0);
     EXPECT_TRUE(S_ISLNK(st.st_mode));
+    ASSERT_EQ(::stat(dir.file("real.ini").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
     EXPECT_EQ(readBytes(dir.file("real.ini")), "[M]\nA=2\n");
 }
-
-// Takes write permission away from a folder for the scope; as root, whom
-// permissions do not stop, also acts as the unprivileged user "nobody".
-class ReadOnlyFolder {
-  public:
-    explicit ReadOnlyFolder(const std::string& folder) : folder_(folder)
-    {
-        ::chmod(folder_.c_str(), 0555);
-        if (::geteuid() == 0) {
-            if (const passwd* nobody = ::getpwnam("nobody"))
-                switched_ = ::seteuid(nobody->pw_uid) == 0;
-        }
-    }
-    ~ReadOnlyFolder()
-    {
-        if (switched_ && ::seteuid(0) != 0)
-            std::abort();
-        ::chmod(folder_.c_str(), 0700);
-    }
-
-  private:
-    std::string folder_;
-    bool switched_ = false;
-};
 
 TEST(IniFileWrite, UnwritableFolderReportedOldFileIntact)
 {

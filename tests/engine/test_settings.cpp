@@ -12,21 +12,16 @@
 #include <vector>
 
 #include "EngineTestUtil.h"
+#include "SettingsTestFiles.h"
 #include "engine/Gcode.h"
 #include "engine/IniFile.h"
 #include "engine/Settings.h"
 
 namespace {
 
-const std::string kShippedIni = std::string(TOLVANE_TEST_DATA) + "/../../resources/Tolvane.ini";
+using settingsfiles::readBytes;
 
-std::string readBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream all;
-    all << in.rdbuf();
-    return all.str();
-}
+const std::string kShippedIni = std::string(TOLVANE_TEST_DATA) + "/../../resources/Tolvane.ini";
 
 // Each test gets its own folder and settings file path; the default path
 // comes back afterwards.
@@ -34,10 +29,9 @@ class SettingsTest : public ::testing::Test {
   protected:
     void SetUp() override
     {
-        std::string pattern = ::testing::TempDir() + "tolvane-settings-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        folder = pattern;
-        path = folder + "/Tolvane.ini";
+        ASSERT_FALSE(temp.path().empty());
+        folder = temp.path();
+        path = temp.file("Tolvane.ini");
         overrideSettingsFilePath(path);
         resetEngineForProgramStart();
         machineSettings = MachineSettings{};
@@ -46,15 +40,12 @@ class SettingsTest : public ::testing::Test {
     {
         overrideSettingsFilePath("");
         machineSettings = MachineSettings{};
-        const std::string cmd = "rm -rf '" + folder + "'";
-        EXPECT_EQ(std::system(cmd.c_str()), 0);
     }
     void writeFile(const std::string& bytes)
     {
         // A new file each time, as an editor would save it.
         ::unlink(path.c_str());
-        std::ofstream out(path, std::ios::binary);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        settingsfiles::writeBytes(path, bytes);
     }
     StepsPerMmTexts load(bool* aboutShown = nullptr)
     {
@@ -65,6 +56,7 @@ class SettingsTest : public ::testing::Test {
         return texts;
     }
 
+    settingsfiles::TempFolder temp;
     std::string folder;
     std::string path;
 };

@@ -141,14 +141,6 @@ TEST_F(AboutTest, TickingWritesTheSwitchAtOnceKeepingTheRest)
     EXPECT_TRUE(boxes.empty());
 }
 
-TEST_F(AboutTest, TickingAddsTheSwitchToAFileWithoutIt)
-{
-    writeSettings("[AboutFR]\nTexte\n");
-    TAboutBox box;
-    box.CheckBox1->click();
-    EXPECT_EQ(readSettings(), "[AboutFR]\nTexte\n[About]\nAffiche=1\n");
-}
-
 TEST_F(AboutTest, FailedWriteReportedAndTickUndone)
 {
     const std::string before = "[About]\nAffiche=0\n";

@@ -5,17 +5,14 @@
 #include <QFile>
 #include <QString>
 #include <QTemporaryDir>
-#include <cstdlib>
 #include <gtest/gtest.h>
 #include <optional>
-#include <pwd.h>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 #include "engine/Gcode.h"
 #include "engine/Settings.h"
+#include "tests/engine/SettingsTestFiles.h"
 #include "ui/MessageBox.h"
 
 // Texts are compared as UTF-8 std::string, which failures print readably.
@@ -82,28 +79,11 @@ class DialogTest : public ::testing::Test {
     std::optional<QString> fileChoice;
 };
 
-// Takes write permission away from a folder for the scope; as root, whom
-// permissions do not stop, also acts as the unprivileged user "nobody".
-class ReadOnlyFolder {
+// A folder the program may not write into, for the scope.
+class ReadOnlyFolder : public settingsfiles::ReadOnlyFolder {
   public:
-    explicit ReadOnlyFolder(const QString& folder) : folder_(folder.toStdString())
+    explicit ReadOnlyFolder(const QString& folder)
+        : settingsfiles::ReadOnlyFolder(folder.toStdString())
     {
-        ::chmod(folder_.c_str(), 0555);
-        if (::geteuid() == 0) {
-            if (const passwd* nobody = ::getpwnam("nobody"))
-                switched_ = ::seteuid(nobody->pw_uid) == 0;
-        }
     }
-    ~ReadOnlyFolder()
-    {
-        if (switched_ && ::seteuid(0) != 0)
-            std::abort();
-        ::chmod(folder_.c_str(), 0700);
-    }
-    ReadOnlyFolder(const ReadOnlyFolder&) = delete;
-    ReadOnlyFolder& operator=(const ReadOnlyFolder&) = delete;
-
-  private:
-    std::string folder_;
-    bool switched_ = false;
 };
