@@ -3,56 +3,76 @@
 #include "preview/Trajectoires.h"
 
 #include <GL/gl.h>
+#include <sys/mman.h>
 
 #include <algorithm>
-#include <new>
+#include <cstdint>
 
 namespace {
 
 // Lines per glDrawArrays call: keeps each draw within GLsizei and lets the
 // driver copy the client arrays in pieces.
 constexpr std::size_t kVerticesPerDraw = std::size_t{1} << 18;
+constexpr std::size_t kHugePage = std::size_t{2} << 20;
+
+bool shown(const tpoint1& p, bool showRapid, bool showFeed)
+{
+    return (showRapid && p.kind == kKindRapid) || (showFeed && p.kind == kKindFeed);
+}
 
 } // namespace
+
+PathArrays::~PathArrays()
+{
+    clear();
+}
 
 bool PathArrays::build(const piece& store, bool showRapid, bool showFeed)
 {
     clear();
-    try {
-        std::size_t lines = 0;
-        for (const trajectoire& segment : store.getSegments()) {
-            std::size_t shown = 0;
-            for (const tpoint1& p : segment.getPoints())
-                if ((showRapid && p.kind == kKindRapid) || (showFeed && p.kind == kKindFeed))
-                    ++shown;
-            if (shown > 1)
-                lines += shown - 1;
-        }
-        vertices.reserve(2 * lines);
-        for (const trajectoire& segment : store.getSegments()) {
-            const tpoint1* previous = nullptr;
-            for (const tpoint1& p : segment.getPoints()) {
-                bool shown =
-                    (showRapid && p.kind == kKindRapid) || (showFeed && p.kind == kKindFeed);
-                if (!shown)
-                    continue;
-                if (previous) {
-                    // Under flat shading a line takes the colour of its
-                    // second vertex, which is the colour of its end point's
-                    // own kind, as in the strip.
-                    uint8_t r0 = previous->kind == kKindRapid ? 255 : 0;
-                    uint8_t r1 = p.kind == kKindRapid ? 255 : 0;
-                    vertices.push_back(Vertex{previous->x, previous->y, previous->z, r0,
-                                              uint8_t(255 - r0), 0, 255});
-                    vertices.push_back(Vertex{p.x, p.y, p.z, r1, uint8_t(255 - r1), 0, 255});
-                }
-                previous = &p;
-            }
-        }
-    } catch (const std::bad_alloc&) {
-        clear();
-        return false;
+    std::size_t lines = 0;
+    for (const trajectoire& segment : store.getSegments()) {
+        std::size_t n = 0;
+        for (const tpoint1& p : segment.getPoints())
+            n += shown(p, showRapid, showFeed);
+        lines += n > 1 ? n - 1 : 0;
     }
+    if (lines > 0) {
+        if (lines > SIZE_MAX / (2 * sizeof(Vertex)) - kHugePage)
+            return false;
+        mappingBytes = 2 * lines * sizeof(Vertex) + kHugePage;
+        mapping = ::mmap(nullptr, mappingBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS,
+                         -1, 0);
+        if (mapping == MAP_FAILED) {
+            mapping = nullptr;
+            mappingBytes = 0;
+            return false;
+        }
+        auto start =
+            (reinterpret_cast<std::uintptr_t>(mapping) + kHugePage - 1) / kHugePage * kHugePage;
+        ::madvise(reinterpret_cast<void*>(start), mappingBytes - kHugePage, MADV_HUGEPAGE);
+        vertices = reinterpret_cast<Vertex*>(start);
+    }
+    Vertex* out = vertices;
+    for (const trajectoire& segment : store.getSegments()) {
+        const tpoint1* previous = nullptr;
+        for (const tpoint1& p : segment.getPoints()) {
+            if (!shown(p, showRapid, showFeed))
+                continue;
+            if (previous) {
+                // Under flat shading a line takes the colour of its second
+                // vertex: the colour of its end point's own kind, as in the
+                // strip.
+                uint8_t r0 = previous->kind == kKindRapid ? 255 : 0;
+                uint8_t r1 = p.kind == kKindRapid ? 255 : 0;
+                *out++ =
+                    Vertex{previous->x, previous->y, previous->z, r0, uint8_t(255 - r0), 0, 255};
+                *out++ = Vertex{p.x, p.y, p.z, r1, uint8_t(255 - r1), 0, 255};
+            }
+            previous = &p;
+        }
+    }
+    count = 2 * lines;
     source = &store;
     sourceSegments = store.getSegments().size();
     rapid = showRapid;
@@ -69,7 +89,12 @@ bool PathArrays::builtFor(const piece* store, bool showRapid, bool showFeed) con
 
 void PathArrays::clear()
 {
-    std::vector<Vertex>().swap(vertices);
+    if (mapping)
+        ::munmap(mapping, mappingBytes);
+    mapping = nullptr;
+    mappingBytes = 0;
+    vertices = nullptr;
+    count = 0;
     source = nullptr;
     sourceSegments = 0;
     valid = false;
@@ -77,16 +102,16 @@ void PathArrays::clear()
 
 void PathArrays::draw() const
 {
-    if (vertices.empty())
+    if (count == 0)
         return;
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_COLOR_ARRAY);
-    for (std::size_t first = 0; first < vertices.size(); first += kVerticesPerDraw) {
-        std::size_t count = std::min(kVerticesPerDraw, vertices.size() - first);
-        const Vertex* v = vertices.data() + first;
+    for (std::size_t first = 0; first < count; first += kVerticesPerDraw) {
+        const std::size_t n = std::min(kVerticesPerDraw, count - first);
+        const Vertex* v = vertices + first;
         glVertexPointer(3, GL_FLOAT, sizeof(Vertex), &v->x);
         glColorPointer(4, GL_UNSIGNED_BYTE, sizeof(Vertex), &v->r);
-        glDrawArrays(GL_LINES, 0, static_cast<GLsizei>(count));
+        glDrawArrays(GL_LINES, 0, static_cast<GLsizei>(n));
     }
     glDisableClientState(GL_COLOR_ARRAY);
     glDisableClientState(GL_VERTEX_ARRAY);

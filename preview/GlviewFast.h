@@ -10,12 +10,16 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
 
 class piece;
 
 class PathArrays {
   public:
+    PathArrays() = default;
+    PathArrays(const PathArrays&) = delete;
+    PathArrays& operator=(const PathArrays&) = delete;
+    ~PathArrays();
+
     // Reads the whole store. Returns false, holding nothing, when memory ran
     // out: the caller then draws the store in immediate mode.
     bool build(const piece& store, bool showRapid, bool showFeed);
@@ -26,7 +30,7 @@ class PathArrays {
     // Draws every line; the caller has set the matrices.
     void draw() const;
 
-    std::size_t vertexCount() const { return vertices.size(); }
+    std::size_t vertexCount() const { return count; }
 
   private:
     struct Vertex {
@@ -34,7 +38,14 @@ class PathArrays {
         uint8_t r, g, b, a;
     };
 
-    std::vector<Vertex> vertices;
+    // A million-line program gives over a hundred megabytes of vertices:
+    // they live in their own mapping, on huge pages where the system allows,
+    // so that building them is not a long series of page faults.
+    Vertex* vertices = nullptr;
+    std::size_t count = 0;
+    void* mapping = nullptr;
+    std::size_t mappingBytes = 0;
+
     const piece* source = nullptr;
     std::size_t sourceSegments = 0;
     bool rapid = false;

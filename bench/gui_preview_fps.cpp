@@ -1,0 +1,213 @@
+// Frames per second of the 3D preview, and the time from opening the window
+// to its first frame, for the tool paths of generated 2.5D programs.
+//
+// Run under a real X server or Xvfb, e.g.
+//   LIBGL_ALWAYS_SOFTWARE=1 xvfb-run -a -s "-screen 0 1280x1024x24"
+//       build/bench/gui_preview_fps
+// Options: --lines N (repeatable; default 10000 100000 1000000), --file PATH
+// (repeatable: a G-code program instead of a generated one), --runs R
+// (default 5), --seconds S (time per run, default 2), --immediate (also time
+// the per-point immediate mode).
+//
+// Each run opens a new window at its default size, waits for the first
+// frame, then turns the view by one degree per frame and counts the frames
+// drawn in S seconds. Medians over the runs are printed as table rows.
+#include "engine/Conversion.h"
+#include "engine/Gcode.h"
+#include "preview/Glview.h"
+#include "preview/Trajectoires.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Small deterministic generator, so every run draws the same path.
+class Random {
+  public:
+    explicit Random(uint32_t seed) : state(seed) {}
+    double between(double lo, double hi)
+    {
+        state = state * 1664525u + 1013904223u;
+        return lo + (hi - lo) * ((state >> 8) / 16777216.0);
+    }
+
+  private:
+    uint32_t state;
+};
+
+std::string number(double value)
+{
+    char buf[32];
+    auto res = std::to_chars(buf, buf + sizeof buf, std::round(value * 1000.0) / 1000.0,
+                             std::chars_format::fixed, 3);
+    return std::string(buf, res.ptr);
+}
+
+// Pockets in a 300 x 200 mm field: rapid to the start, plunge, a random walk
+// of feed moves (one in ten an arc), retract.
+std::vector<std::string> pocketProgram(long lines)
+{
+    std::vector<std::string> program = {"G21 G90 G17", "M3 S12000", "G0 Z5"};
+    Random random(20240601u);
+    while (long(program.size()) < lines - 2) {
+        double x = random.between(20, 280);
+        double y = random.between(20, 180);
+        program.push_back("G0 X" + number(x) + " Y" + number(y));
+        program.push_back("G1 Z" + number(-random.between(0.5, 3.0)) + " F300");
+        for (int k = 0; k < 60 && long(program.size()) < lines - 3; ++k) {
+            double nx = std::clamp(x + random.between(-10, 10), 10.0, 290.0);
+            double ny = std::clamp(y + random.between(-10, 10), 10.0, 190.0);
+            if (k % 10 == 9) {
+                // Half circle to the new point: centre half-way.
+                program.push_back("G2 X" + number(nx) + " Y" + number(ny) + " I" +
+                                  number((nx - x) / 2) + " J" + number((ny - y) / 2));
+            } else {
+                program.push_back("G1 X" + number(nx) + " Y" + number(ny) +
+                                  (k == 0 ? " F900" : ""));
+            }
+            x = nx;
+            y = ny;
+        }
+        program.push_back("G0 Z5");
+    }
+    program.push_back("M30");
+    return program;
+}
+
+std::vector<std::string> readProgram(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        std::fprintf(stderr, "%s: cannot be read\n", path.c_str());
+        std::exit(1);
+    }
+    std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    return splitSourceText(bytes);
+}
+
+struct Run {
+    double firstFrameMs;
+    double fps;
+};
+
+Run measure(TGLForm::PathMode mode, double seconds)
+{
+    QElapsedTimer opened;
+    opened.start();
+    auto form = std::make_unique<TGLForm>();
+    form->setPathMode(mode);
+    form->show();
+    while (form->GLPanel->frameCount() < 1)
+        QApplication::processEvents();
+    form->GLPanel->makeCurrent();
+    glFinish();
+    const double first = opened.nsecsElapsed() / 1e6;
+
+    QElapsedTimer timer;
+    timer.start();
+    long frames = 0;
+    while (timer.elapsed() < seconds * 1000 || frames < 3) {
+        form->angleY += 1.0f;
+        form->GLPanel->update();
+        const long target = form->GLPanel->frameCount() + 1;
+        while (form->GLPanel->frameCount() < target)
+            QApplication::processEvents();
+        ++frames;
+    }
+    form->GLPanel->makeCurrent();
+    glFinish();
+    return {first, frames / (timer.nsecsElapsed() / 1e9)};
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+void bench(const std::string& name, const std::vector<std::string>& program, int runs,
+           double seconds, bool immediate)
+{
+    CommandLines output;
+    std::vector<int32_t> lineMap;
+    ConversionObserver quiet;
+    QElapsedTimer timer;
+    timer.start();
+    runConversion(program, "40", "40", "40", output, lineMap, quiet);
+    const double convertMs = timer.nsecsElapsed() / 1e6;
+    const piece& store = *trajectoryStore;
+
+    std::vector<TGLForm::PathMode> modes = {TGLForm::PathMode::VertexArrays};
+    if (immediate)
+        modes.push_back(TGLForm::PathMode::Immediate);
+    for (TGLForm::PathMode mode : modes) {
+        std::vector<double> first, fps;
+        for (int r = 0; r < runs; ++r) {
+            Run run = measure(mode, seconds);
+            first.push_back(run.firstFrameMs);
+            fps.push_back(run.fps);
+        }
+        std::printf("| %s | %zu | %zu | %s | %.0f | %.1f | (conversion %.0f ms)\n", name.c_str(),
+                    store.getSegments().size(), store.pointCount(),
+                    mode == TGLForm::PathMode::Immediate ? "immediate" : "arrays", median(first),
+                    median(fps), convertMs);
+        std::fflush(stdout);
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    std::vector<long> sizes;
+    std::vector<std::string> files;
+    int runs = 5;
+    double seconds = 2.0;
+    bool immediate = false;
+    const QStringList args = QApplication::arguments();
+    for (int i = 1; i < args.size(); ++i) {
+        const QString& a = args[i];
+        bool more = i + 1 < args.size();
+        if (a == "--lines" && more)
+            sizes.push_back(args[++i].toLong());
+        else if (a == "--file" && more)
+            files.push_back(args[++i].toStdString());
+        else if (a == "--runs" && more)
+            runs = std::max(1, args[++i].toInt());
+        else if (a == "--seconds" && more)
+            seconds = std::max(0.1, args[++i].toDouble());
+        else if (a == "--immediate")
+            immediate = true;
+        else {
+            std::fprintf(stderr,
+                         "usage: %s [--lines N]... [--file PATH]... [--runs R] [--seconds S] "
+                         "[--immediate]\n",
+                         argv[0]);
+            return 2;
+        }
+    }
+    if (sizes.empty() && files.empty())
+        sizes = {10000, 100000, 1000000};
+
+    std::printf("| program | segments | points | path | first frame (ms) | frames/s |\n");
+    std::printf("|---|---|---|---|---|---|\n");
+    for (long lines : sizes)
+        bench(std::to_string(lines) + " lines", pocketProgram(lines), runs, seconds, immediate);
+    for (const std::string& path : files)
+        bench(path, readProgram(path), runs, seconds, immediate);
+    return 0;
+}
