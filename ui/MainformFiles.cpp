@@ -194,7 +194,7 @@ bool TForm1::openSourceFile(const QString& path)
     Edit1->setEnabled(true);
     Relancer1->setEnabled(true);
     runConversion();
-    Source->setFocus();  // the arrow keys walk through the program
+    Source->setFocus(); // the arrow keys walk through the program
     return true;
 }
 
