@@ -7,7 +7,10 @@
 // Options: --lines N (repeatable; default 10000 100000 1000000), --file PATH
 // (repeatable: a G-code program instead of a generated one), --runs R
 // (default 5), --seconds S (time per run, default 2), --immediate (also time
-// the per-point immediate mode).
+// the per-point immediate mode). --screenshot PNG with one --file saves a
+// picture of the window instead, with the stock box given by --stock X Y Z,
+// the view brought nearer by --zoom NOTCHES of the wheel and moved up by
+// --pan DY units.
 //
 // Each run opens a new window at its default size, waits for the first
 // frame, then turns the view by one degree per frame and counts the frames
@@ -18,7 +21,9 @@
 #include "preview/Trajectoires.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QElapsedTimer>
+#include <QLineEdit>
 
 #include <GL/gl.h>
 
@@ -168,6 +173,34 @@ void bench(const std::string& name, const std::vector<std::string>& program, int
     }
 }
 
+// Opens the preview on the program's path, as the user first sees it, with
+// the stock box ticked, and saves the whole window.
+int screenshot(const std::string& program, const QString& png, const QStringList& stock,
+               int notches, float panY)
+{
+    CommandLines output;
+    std::vector<int32_t> lineMap;
+    ConversionObserver quiet;
+    runConversion(readProgram(program), "40", "40", "40", output, lineMap, quiet);
+    TGLForm form;
+    form.XBrut->setText(stock.value(0, "20"));
+    form.YBrut->setText(stock.value(1, "50"));
+    form.ZBrut->setText(stock.value(2, "10"));
+    form.ChkBrut->setChecked(true);
+    form.FormMouseWheel(120 * notches);
+    form.offsetY += panY;
+    form.show();
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < 1000)
+        QApplication::processEvents();
+    if (!form.grab().save(png)) {
+        std::fprintf(stderr, "%s: cannot be written\n", png.toLocal8Bit().constData());
+        return 1;
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -178,6 +211,10 @@ int main(int argc, char** argv)
     int runs = 5;
     double seconds = 2.0;
     bool immediate = false;
+    QString png;
+    QStringList stock;
+    int notches = 0;
+    float panY = 0;
     const QStringList args = QApplication::arguments();
     for (int i = 1; i < args.size(); ++i) {
         const QString& a = args[i];
@@ -192,14 +229,24 @@ int main(int argc, char** argv)
             seconds = std::max(0.1, args[++i].toDouble());
         else if (a == "--immediate")
             immediate = true;
+        else if (a == "--screenshot" && more)
+            png = args[++i];
+        else if (a == "--pan" && more)
+            panY = args[++i].toFloat();
+        else if (a == "--zoom" && more)
+            notches = args[++i].toInt();
+        else if (a == "--stock" && i + 3 < args.size())
+            stock = args.mid(i + 1, 3), i += 3;
         else {
             std::fprintf(stderr,
                          "usage: %s [--lines N]... [--file PATH]... [--runs R] [--seconds S] "
-                         "[--immediate]\n",
+                         "[--immediate] [--screenshot PNG --stock X Y Z --zoom NOTCHES --pan DY]\n",
                          argv[0]);
             return 2;
         }
     }
+    if (!png.isEmpty())
+        return files.size() == 1 ? screenshot(files[0], png, stock, notches, panY) : 2;
     if (sizes.empty() && files.empty())
         sizes = {10000, 100000, 1000000};
 

@@ -47,6 +47,9 @@ void TGLForm::setupPixelFormat()
     format.setDepthBufferSize(24);
     format.setSwapBehavior(QSurfaceFormat::DoubleBuffer);
     GLPanel->setFormat(format);
+    // No alpha channel, as on the machines the preview was designed for: the
+    // black clear colour's zero alpha must not make the panel see-through.
+    GLPanel->setTextureFormat(GL_RGB8);
 }
 
 void TGLForm::initializeGraphics()

@@ -39,6 +39,8 @@ TEST(PreviewDraw, EmptyStoreDrawsOnlyTheAxisCross)
                     }
             EXPECT_GT(lit, 200);
             EXPECT_TRUE(sees(image, project(form, {0, 0, 0}), Seen::Cyan)); // the ball
+            // Opaque black in the window, not see-through.
+            EXPECT_EQ(form.grab().toImage().pixel(5, 5), qRgb(0, 0, 0));
         }
 }
 
