@@ -140,8 +140,8 @@ void TGLForm::buildLayout()
     YBrut = makeEdit("YBrut", "50", 435, 73);
     ZBrut = makeEdit("ZBrut", "10", 536, 73);
 
-    // toggled also follows programmatic changes, as the click events of the
-    // original toolkit did.
+    // toggled also fires when a box is set from code, so the flags never
+    // disagree with the boxes.
     connect(ChkG0, &QCheckBox::toggled, this, [this] { ChkG0Click(); });
     connect(ChkG1, &QCheckBox::toggled, this, [this] { ChkG1Click(); });
     connect(ChkBrut, &QCheckBox::toggled, this, [this] { ChkBrutClick(); });
@@ -184,6 +184,14 @@ void TGLForm::FormResize()
 void TGLForm::resizeEvent(QResizeEvent* event)
 {
     QDialog::resizeEvent(event);
+    FormResize();
+}
+
+void TGLForm::moveEvent(QMoveEvent* event)
+{
+    QDialog::moveEvent(event);
+    // The window manager's frame is known only once the window is placed;
+    // the panel's height follows the outer height.
     FormResize();
 }
 

@@ -134,6 +134,7 @@ class TGLForm : public QDialog {
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
 
   private:

@@ -91,6 +91,6 @@ void TGLForm::FormMouseWheel(int wheelDelta)
 void TGLForm::wheelEvent(QWheelEvent* event)
 {
     FormMouseWheel(event->angleDelta().y());
-    // Not marked as handled, as the original toolkit left it.
+    // Left unaccepted: nothing else in the window uses the wheel.
     event->ignore();
 }

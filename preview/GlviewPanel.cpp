@@ -47,8 +47,8 @@ void TGLForm::setupPixelFormat()
     format.setDepthBufferSize(24);
     format.setSwapBehavior(QSurfaceFormat::DoubleBuffer);
     GLPanel->setFormat(format);
-    // No alpha channel, as on the machines the preview was designed for: the
-    // black clear colour's zero alpha must not make the panel see-through.
+    // No alpha channel: the zero alpha of the black clear colour must not
+    // make the panel see-through where the window is composited.
     GLPanel->setTextureFormat(GL_RGB8);
 }
 
