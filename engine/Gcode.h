@@ -129,6 +129,16 @@ CommandLines feedMove(std::string group);
 void writeFeedSpeed(CommandLines& lines, std::string_view group);
 void writeSteppedMove(CommandLines& lines, float x, float y, float z);
 
+// Stairs are counted in motor steps. A move of more stairs than this (50 m
+// at 40 steps per millimetre) is refused: it can only come from a damaged or
+// mistyped program, and would take minutes and gigabytes to write out.
+inline constexpr int64_t kMaxStairs = 2'000'000;
+// Motor steps that `delta` machine steps take on axis 0 (X), 1 (Y) or 2 (Z).
+int64_t motorSteps(int axis, float delta);
+// Number of stairs writeSteppedMove would take from the current position.
+int64_t stairCount(float x, float y, float z);
+bool steppedMoveFits(float x, float y, float z);
+
 // ---- arcs (Gcode_arcs.cpp) ----
 CommandLines arcMoveCW(std::string group);
 CommandLines arcMoveCCW(std::string group);

@@ -143,6 +143,17 @@ bool arcFits(float s1, float s2, float o1, float o2)
     return std::isfinite(r) && fitsAround(c1, r) && fitsAround(c2, r);
 }
 
+// In XZ and YZ every chord is a staircase; the whole arc takes at most about
+// 2 pi r motor steps per plane axis plus the helix, which must stay within
+// the stair limit of a straight move.
+bool arcStairsFit(int axis1, int axis2, int linearAxis, float o1, float o2, float linear)
+{
+    const float r = static_cast<float>(vectorLength(o1, o2));
+    const float around = narrow(7.0L * r);
+    return motorSteps(axis1, around) <= kMaxStairs && motorSteps(axis2, around) <= kMaxStairs &&
+           motorSteps(linearAxis, linear) <= kMaxStairs;
+}
+
 CommandLines arcMove(const std::string& group, bool clockwise)
 {
     ModalState& m = modalState;
@@ -174,9 +185,11 @@ CommandLines arcMove(const std::string& group, bool clockwise)
         if (fits && m.plane == 0)
             fits = arcFits(m.currentX, m.currentY, i, j);
         else if (fits && m.plane == 1)
-            fits = arcFits(m.currentX, m.currentZ, i, k);
+            fits = arcFits(m.currentX, m.currentZ, i, k) &&
+                   arcStairsFit(0, 2, 1, i, k, y - m.currentY) && steppedMoveFits(x, y, z);
         else if (fits)
-            fits = arcFits(m.currentY, m.currentZ, j, k);
+            fits = arcFits(m.currentY, m.currentZ, j, k) &&
+                   arcStairsFit(1, 2, 0, j, k, x - m.currentX) && steppedMoveFits(x, y, z);
         if (!fits)
             return {kErrorLine};
     }
@@ -210,7 +223,7 @@ CommandLines arcMove(const std::string& group, bool clockwise)
     lines.reserve(lines.size() + chords.size());
     for (std::string& line : chords)
         lines.push_back(std::move(line));
-    trajectoryStore->addSegment(*currentSegment);
+    trajectoryStore->addSegment(std::move(*currentSegment));
     currentSegment.reset();
     return lines;
 }

@@ -52,6 +52,8 @@ CommandLines returnToReference(std::string group)
         zi = convertZ(value, relative, m.currentZ);
     if (!fitsSteps(xi) || !fitsSteps(yi) || !fitsSteps(zi))
         return {kErrorLine};
+    if (hasZ && group.find_first_of("XY") != std::string::npos && !steppedMoveFits(xi, yi, zi))
+        return {kErrorLine};
 
     // Drawn as a rapid move only when the speed in force is the rapid speed.
     const int32_t kind = m.currentSpeed == machineSettings.maxSpeedXY ? kKindRapid : kKindFeed;
@@ -78,7 +80,7 @@ CommandLines returnToReference(std::string group)
     m.currentY = 0.0f;
     recordCurrentPosition();
 
-    trajectoryStore->addSegment(*currentSegment);
+    trajectoryStore->addSegment(std::move(*currentSegment));
     currentSegment.reset();
     return lines;
 }

@@ -165,7 +165,7 @@ void runCycle(CommandLines& lines, float x, float y)
     currentSegment = std::make_unique<trajectoire>(
         previewScale(m.currentX), previewScale(m.currentY), previewScale(m.currentZ), kKindRapid);
     drillHoles(lines, *currentSegment, x, y);
-    trajectoryStore->addSegment(*currentSegment);
+    trajectoryStore->addSegment(std::move(*currentSegment));
     currentSegment.reset();
 }
 

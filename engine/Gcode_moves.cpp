@@ -38,6 +38,8 @@ MoveTarget moveTarget(std::string_view group)
     }
     t.hasXY = group.find_first_of("XY") != std::string_view::npos;
     t.valid = fitsSteps(t.x) && fitsSteps(t.y) && fitsSteps(t.z);
+    if (t.valid && t.hasZ && t.hasXY)
+        t.valid = steppedMoveFits(t.x, t.y, t.z);
     return t;
 }
 
@@ -80,7 +82,7 @@ void moveTo(CommandLines& lines, const MoveTarget& t)
         s.currentZ = t.z;
     }
     addCurrentPoint();
-    trajectoryStore->addSegment(*currentSegment);
+    trajectoryStore->addSegment(std::move(*currentSegment));
     currentSegment.reset();
 }
 
@@ -152,30 +154,48 @@ void writeFeedSpeed(CommandLines& lines, std::string_view group)
     s.currentSpeed = s.feedRate;
 }
 
+int64_t motorSteps(int axis, float delta)
+{
+    const MachineSettings& m = machineSettings;
+    const float pitch[3] = {m.screwPitchX, m.screwPitchY, m.screwPitchZ};
+    const int32_t perRev[3] = {m.stepsPerRevX, m.stepsPerRevY, m.stepsPerRevZ};
+    const float perMm[3] = {m.stepsPerMmX, m.stepsPerMmY, m.stepsPerMmZ};
+    // Millimetres per motor step, then motor steps of the move.
+    const float mm = static_cast<float>(static_cast<long double>(pitch[axis]) / perRev[axis]);
+    const float q = static_cast<float>(delta / (static_cast<long double>(perMm[axis]) * mm));
+    const float a = std::fabs(q);
+    // Settings gone wrong (a zero pitch) count as no step rather than as
+    // an undefined conversion.
+    return std::isfinite(a) && a < 9.0e18f ? static_cast<int64_t>(a) : 0;
+}
+
+int64_t stairCount(float x, float y, float z)
+{
+    const ModalState& s = modalState;
+    const int64_t counts[3] = {motorSteps(0, x - s.currentX), motorSteps(1, y - s.currentY),
+                               motorSteps(2, z - s.currentZ)};
+    int64_t n = 0;
+    for (int64_t c : counts)
+        if (c != 0 && (n == 0 || c < n))
+            n = c;
+    return n;
+}
+
+bool steppedMoveFits(float x, float y, float z)
+{
+    return stairCount(x, y, z) <= kMaxStairs;
+}
+
 void writeSteppedMove(CommandLines& lines, float x, float y, float z)
 {
     ModalState& s = modalState;
-    const MachineSettings& m = machineSettings;
     const float dx = x - s.currentX;
     const float dy = y - s.currentY;
     const float dz = z - s.currentZ;
 
-    // Millimetres per motor step, then motor steps of each axis.
-    const float mx = static_cast<float>(static_cast<long double>(m.screwPitchX) / m.stepsPerRevX);
-    const float my = static_cast<float>(static_cast<long double>(m.screwPitchY) / m.stepsPerRevY);
-    const float mz = static_cast<float>(static_cast<long double>(m.screwPitchZ) / m.stepsPerRevZ);
-    const float qx = static_cast<float>(dx / (static_cast<long double>(m.stepsPerMmX) * mx));
-    const float qy = static_cast<float>(dy / (static_cast<long double>(m.stepsPerMmY) * my));
-    const float qz = static_cast<float>(dz / (static_cast<long double>(m.stepsPerMmZ) * mz));
-    auto count = [](float q) -> int64_t {
-        float a = std::fabs(q);
-        // Both ends lie inside the 32-bit step range, so a count fits in
-        // 64 bits; anything else (settings gone wrong) counts as no step.
-        return std::isfinite(a) && a < 9.0e18f ? static_cast<int64_t>(a) : 0;
-    };
-    const int64_t nx = count(qx);
-    const int64_t ny = count(qy);
-    const int64_t nz = count(qz);
+    const int64_t nx = motorSteps(0, dx);
+    const int64_t ny = motorSteps(1, dy);
+    const int64_t nz = motorSteps(2, dz);
 
     int64_t n = nx + ny + nz;
     if (n != 0) {
@@ -186,6 +206,9 @@ void writeSteppedMove(CommandLines& lines, float x, float y, float z)
             n = ny;
         if (nz != 0 && n >= nz)
             n = nz;
+        // Callers refuse longer moves; this keeps any path bounded anyway.
+        if (n > kMaxStairs)
+            n = kMaxStairs;
         const float ix = static_cast<float>(static_cast<long double>(dx) / n);
         const float iy = static_cast<float>(static_cast<long double>(dy) / n);
         const float iz = static_cast<float>(static_cast<long double>(dz) / n);

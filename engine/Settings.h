@@ -11,7 +11,7 @@
 // The executable's directory followed by "Tolvane.ini" (or the file set with
 // overrideSettingsFilePath, used by the converter's --settings and by tests).
 std::string settingsFilePath();
-void overrideSettingsFilePath(const std::string& path);  // empty: back to the default
+void overrideSettingsFilePath(const std::string& path); // empty: back to the default
 
 // Whole-number steps per millimetre as text, the loader's hand-over to the
 // conversion run (the main window keeps them in its hidden Ofx/Ofy/Ofz).

@@ -2,6 +2,7 @@
 
 trajectoire::trajectoire(float x, float y, float z, int32_t kind_) : kind(kind_)
 {
+    points.reserve(2); // a straight move has a start and an end point
     points.push_back(tpoint1{x, y, -z, kind_});
 }
 
@@ -31,6 +32,11 @@ piece::~piece() = default;
 void piece::addSegment(const trajectoire& segment)
 {
     segments->push_back(segment);
+}
+
+void piece::addSegment(trajectoire&& segment)
+{
+    segments->push_back(std::move(segment));
 }
 
 std::size_t piece::pointCount() const

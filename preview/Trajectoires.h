@@ -52,6 +52,9 @@ class piece {
 
     // Appends a deep copy; the caller keeps its own segment.
     void addSegment(const trajectoire& segment);
+    // Takes over a segment its owner discards anyway: the same stored result
+    // without copying the points (one move per G-code block adds up).
+    void addSegment(trajectoire&& segment);
     void draw(bool showRapid, bool showFeed) const;
 
     const std::vector<trajectoire>& getSegments() const { return *segments; }

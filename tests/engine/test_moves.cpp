@@ -164,3 +164,30 @@ TEST(FeedRate, AboveZMaximumIsRememberedAtZMaximum)
 }
 
 } // namespace
+
+namespace {
+
+TEST(StairLimit, MovesThatWouldTakeMinutesAreRefused)
+{
+    // 50 km down and sideways at once: refused before anything changes,
+    // instead of writing billions of stairs.
+    const std::vector<std::vector<std::string>> programs = {
+        {"G0 X0 Z-50000000"},
+        {"G1 X1000000 Z-1000000"},
+        {"G28 X0 Z-50000000"},
+        {"G18", "G2 X0 Z0 I2000000 K0"},
+        {"G19", "G3 Y0 Z0 J0 K2000000 X1"},
+    };
+    for (const auto& p : programs) {
+        auto r = enginetest::convert(p);
+        ASSERT_EQ(r.ignored.size(), 1u) << p.back();
+        EXPECT_TRUE(r.lines.empty()) << p.back();
+    }
+    // A long but real move still translates.
+    auto r = enginetest::convert({"G1 X1000 Z-2"});
+    EXPECT_TRUE(r.ignored.empty());
+    EXPECT_EQ(modalState.currentZ, 80.0f);
+    EXPECT_EQ(modalState.currentX, 40000.0f);
+}
+
+} // namespace
