@@ -42,11 +42,13 @@ TEST(PreviewWindow, StockCaptionComesFromTheSettingsLanguage)
     }
 }
 
-void waitFor(int ms)
+// Runs the event loop for `ms`, or until `done` (at most 5 s on a busy
+// machine).
+void waitFor(int ms, const std::function<bool()>& done = {})
 {
     QElapsedTimer timer;
     timer.start();
-    while (timer.elapsed() < ms) {
+    while (done ? !done() && timer.elapsed() < 5000 : timer.elapsed() < ms) {
         QApplication::processEvents();
         QThread::msleep(5);
     }
@@ -58,9 +60,9 @@ TEST(PreviewWindow, DrawsOnChangeOnlyAndCoalescesBursts)
     swap.store().addSegment(path({{{0, 0, 0}, kKindRapid}, {{30, 30, 0}, kKindFeed}}));
     TGLForm form;
     form.show();
-    waitFor(200);
+    waitFor(0, [&] { return form.GLPanel->frameCount() > 0; });
+    waitFor(100);
     long frames = form.GLPanel->frameCount();
-    EXPECT_GE(frames, 1);
     waitFor(300);
     EXPECT_EQ(form.GLPanel->frameCount(), frames) << "redrawn without a change";
 
@@ -81,6 +83,7 @@ TEST(PreviewWindow, DrawsOnChangeOnlyAndCoalescesBursts)
     };
     for (std::size_t i = 0; i < std::size(changes); ++i) {
         changes[i]();
+        waitFor(0, [&] { return form.GLPanel->frameCount() > frames; });
         waitFor(100);
         EXPECT_EQ(form.GLPanel->frameCount(), frames + 1) << "change " << i;
         frames = form.GLPanel->frameCount();
@@ -101,7 +104,7 @@ TEST(PreviewWindow, DestroyedWithAFramePendingOrNeverShown)
     }
     auto* form = new TGLForm;
     form->show();
-    waitFor(100);
+    waitFor(0, [&] { return form->GLPanel->frameCount() > 0; });
     form->FormMouseWheel(120);
     form->ChkBrut->click();
     delete form;
