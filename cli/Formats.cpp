@@ -66,7 +66,7 @@ void writePathCsv(AtomicOutput& file, const piece& store)
     std::string chunk = "segment,x,y,z,kind\n";
     chunk.reserve(kChunk + 128);
     long long index = 0;
-    for (const trajectoire& segment : store.getSegments()) {
+    for (const auto& segment : store.getSegments()) {
         for (const tpoint1& point : segment.getPoints()) {
             appendInt(chunk, index);
             chunk.push_back(',');

@@ -31,7 +31,7 @@ bool PathArrays::build(const piece& store, bool showRapid, bool showFeed)
 {
     clear();
     std::size_t lines = 0;
-    for (const trajectoire& segment : store.getSegments()) {
+    for (const auto& segment : store.getSegments()) {
         std::size_t n = 0;
         for (const tpoint1& p : segment.getPoints())
             n += shown(p, showRapid, showFeed);
@@ -54,7 +54,7 @@ bool PathArrays::build(const piece& store, bool showRapid, bool showFeed)
         vertices = reinterpret_cast<Vertex*>(start);
     }
     Vertex* out = vertices;
-    for (const trajectoire& segment : store.getSegments()) {
+    for (const auto& segment : store.getSegments()) {
         const tpoint1* previous = nullptr;
         for (const tpoint1& p : segment.getPoints()) {
             if (!shown(p, showRapid, showFeed))

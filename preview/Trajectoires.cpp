@@ -23,26 +23,18 @@ void trajectoire::setKind(int32_t newKind)
     kind = newKind;
 }
 
-piece::piece() : segments(std::make_unique<std::vector<trajectoire>>())
-{
-}
+piece::piece() = default;
 
 piece::~piece() = default;
 
 void piece::addSegment(const trajectoire& segment)
 {
-    segments->push_back(segment);
+    const std::vector<tpoint1>& source = segment.getPoints();
+    records.push_back(record{points.size(), segment.getKind()});
+    points.insert(points.end(), source.begin(), source.end());
 }
 
 void piece::addSegment(trajectoire&& segment)
 {
-    segments->push_back(std::move(segment));
-}
-
-std::size_t piece::pointCount() const
-{
-    std::size_t n = 0;
-    for (const trajectoire& t : *segments)
-        n += t.getPoints().size();
-    return n;
+    addSegment(static_cast<const trajectoire&>(segment));
 }

@@ -4,8 +4,10 @@
 // defined with the OpenGL code of the preview (TrajectoiresDraw.cpp).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <memory>
+#include <iterator>
+#include <span>
 #include <vector>
 
 struct tpoint1 {
@@ -43,6 +45,72 @@ class trajectoire {
     int32_t kind;
 };
 
+class piece;
+
+// One stored move, seen through the store: its points are a slice of the
+// store's single point array. Valid until the next addSegment.
+class segmentView {
+  public:
+    segmentView(std::span<const tpoint1> points_, int32_t kind_) : points(points_), kind(kind_) {}
+
+    // The same strip as trajectoire::draw for these points.
+    void draw(bool showRapid, bool showFeed) const;
+
+    std::span<const tpoint1> getPoints() const { return points; }
+    int32_t getKind() const { return kind; }
+
+  private:
+    std::span<const tpoint1> points;
+    int32_t kind;
+};
+
+// The stored moves in order, as views made on demand.
+class segmentRange {
+  public:
+    class iterator {
+      public:
+        using iterator_category = std::input_iterator_tag;
+        using value_type = segmentView;
+        using difference_type = std::ptrdiff_t;
+        using reference = segmentView;
+
+        iterator() = default;
+        iterator(const segmentRange* range_, std::size_t index_) : range(range_), index(index_) {}
+        segmentView operator*() const { return (*range)[index]; }
+        iterator& operator++()
+        {
+            ++index;
+            return *this;
+        }
+        iterator operator++(int)
+        {
+            iterator old = *this;
+            ++index;
+            return old;
+        }
+        bool operator==(const iterator& other) const { return index == other.index; }
+
+      private:
+        const segmentRange* range = nullptr;
+        std::size_t index = 0;
+    };
+
+    explicit segmentRange(const piece& store_) : store(&store_) {}
+
+    std::size_t size() const;
+    bool empty() const { return size() == 0; }
+    segmentView operator[](std::size_t i) const;
+    segmentView back() const { return (*this)[size() - 1]; }
+    iterator begin() const { return iterator(this, 0); }
+    iterator end() const { return iterator(this, size()); }
+
+  private:
+    const piece* store;
+};
+
+// All points of all moves sit in one array, each move being a start offset
+// and a kind: a million-block program would otherwise cost a heap block per
+// move, and the writers and the preview walk the points in order anyway.
 class piece {
   public:
     piece();
@@ -50,16 +118,39 @@ class piece {
     piece& operator=(const piece&) = delete;
     virtual ~piece();
 
-    // Appends a deep copy; the caller keeps its own segment.
+    // Appends a copy of the segment's points and its kind; the caller keeps
+    // its own segment.
     void addSegment(const trajectoire& segment);
-    // Takes over a segment its owner discards anyway: the same stored result
-    // without copying the points (one move per G-code block adds up).
     void addSegment(trajectoire&& segment);
     void draw(bool showRapid, bool showFeed) const;
 
-    const std::vector<trajectoire>& getSegments() const { return *segments; }
-    std::size_t pointCount() const;
+    segmentRange getSegments() const { return segmentRange(*this); }
+    std::size_t segmentCount() const { return records.size(); }
+    segmentView segment(std::size_t i) const
+    {
+        const std::size_t start = records[i].start;
+        const std::size_t end = i + 1 < records.size() ? records[i + 1].start : points.size();
+        return segmentView(std::span<const tpoint1>(points.data() + start, end - start),
+                           records[i].kind);
+    }
+    std::size_t pointCount() const { return points.size(); }
+    std::span<const tpoint1> allPoints() const { return points; }
 
   private:
-    std::unique_ptr<std::vector<trajectoire>> segments;
+    struct record {
+        std::size_t start;
+        int32_t kind;
+    };
+    std::vector<tpoint1> points;
+    std::vector<record> records;
 };
+
+inline std::size_t segmentRange::size() const
+{
+    return store->segmentCount();
+}
+
+inline segmentView segmentRange::operator[](std::size_t i) const
+{
+    return store->segment(i);
+}

@@ -5,7 +5,9 @@
 
 #include <GL/gl.h>
 
-void trajectoire::draw(bool showRapid, bool showFeed) const
+namespace {
+
+void drawStrip(std::span<const tpoint1> points, bool showRapid, bool showFeed)
 {
     if (!showRapid && !showFeed)
         return;
@@ -34,8 +36,21 @@ void trajectoire::draw(bool showRapid, bool showFeed) const
         glEnd();
 }
 
+} // namespace
+
+void trajectoire::draw(bool showRapid, bool showFeed) const
+{
+    drawStrip(points, showRapid, showFeed);
+}
+
+void segmentView::draw(bool showRapid, bool showFeed) const
+{
+    drawStrip(points, showRapid, showFeed);
+}
+
 void piece::draw(bool showRapid, bool showFeed) const
 {
-    for (const trajectoire& segment : *segments)
-        segment.draw(showRapid, showFeed);
+    const std::size_t n = segmentCount();
+    for (std::size_t i = 0; i < n; ++i)
+        segment(i).draw(showRapid, showFeed);
 }

@@ -187,7 +187,7 @@ TEST(Converter, PathCsvListsEveryStoredPointWithPrintfG9)
     std::string expected = "segment,x,y,z,kind\n";
     char buf[128];
     int index = 0;
-    for (const trajectoire& segment : trajectoryStore->getSegments()) {
+    for (const auto& segment : trajectoryStore->getSegments()) {
         for (const tpoint1& p : segment.getPoints()) {
             std::snprintf(buf, sizeof buf, "%d,%.9g,%.9g,%.9g,%d\n", index, double(p.x),
                           double(p.y), double(p.z), int(p.kind));

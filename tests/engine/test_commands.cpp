@@ -74,7 +74,7 @@ TEST(Commands, ReturnToReferenceRecordsItsPathAtTheSpeedInForce)
     for (bool afterFeed : {false, true}) {
         startRun();
         run({afterFeed ? "G1X10Y5" : "G0X10Y5", "G28Z5"});
-        const trajectoire& t = trajectoryStore->getSegments().back();
+        const auto t = trajectoryStore->getSegments().back();
         EXPECT_EQ(t.getKind(), afterFeed ? kKindFeed : kKindRapid);
         ASSERT_EQ(t.getPoints().size(), 3u);
         EXPECT_FLOAT_EQ(t.getPoints()[1].x, 10.0f);

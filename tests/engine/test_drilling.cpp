@@ -151,7 +151,7 @@ TEST(Drilling, PeckStoreDropsTheLastFeedPiece)
 {
     startRun();
     run({"G83Z-2R0Q2"});
-    for (const trajectoire& t : trajectoryStore->getSegments())
+    for (const auto& t : trajectoryStore->getSegments())
         EXPECT_GE(t.getPoints().size(), 2u) << "one-point piece stored";
     EXPECT_EQ(trajectoryStore->getSegments().back().getPoints().back().z, 0.0f);
 }

@@ -267,7 +267,7 @@ TEST(RandomPrograms, TranslateToCommandsThatKeepTheMachineInStep)
             ASSERT_EQ(machine.z, steps(modalState.currentZ)) << where;
             ASSERT_FALSE(currentSegment) << where;
         }
-        for (const trajectoire& t : trajectoryStore->getSegments())
+        for (const auto& t : trajectoryStore->getSegments())
             for (const tpoint1& p : t.getPoints())
                 ASSERT_TRUE(std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z) &&
                             (p.kind == kKindRapid || p.kind == kKindFeed));

@@ -159,7 +159,8 @@ TEST(Store, AddSegmentStoresACopyTheCallerCannotChange)
     ASSERT_EQ(store.getSegments()[0].getPoints().size(), 2u);
     expectPoint(store.getSegments()[0].getPoints()[1], {2, 2, -2, 0});
     EXPECT_EQ(store.getSegments()[0].getKind(), kKindRapid);
-    expectPoint(store.getSegments()[1].getPoints().at(0), {9, 9, -9, 1});
+    ASSERT_EQ(store.getSegments()[1].getPoints().size(), 1u);
+    expectPoint(store.getSegments()[1].getPoints()[0], {9, 9, -9, 1});
 }
 
 TEST(Store, ArraysHoldOneLinePerPieceOfEachStrip)
