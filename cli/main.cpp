@@ -164,13 +164,14 @@ int run(const ConvertOptions& options)
     // millions of small blocks. They live until the process ends: freeing
     // them one by one would only cost time (main ends with _Exit).
     struct Results {
-        std::vector<std::string> sourceLines;
+        std::vector<std::string_view> sourceLines;
         CommandLines commands;
         std::vector<int32_t> lineMap;
     };
     Results& work = *new Results;
-    work.sourceLines = splitSourceText(bytes.view());
-    bytes.release();
+    // The lines are views into the file's bytes, which stay until the run
+    // is over.
+    work.sourceLines = splitSourceViews(bytes.view());
 
     StepsPerMmTexts steps = loadMachineSettings();
     // The run clears the list but keeps its capacity. Reserving room for a
@@ -181,6 +182,7 @@ int run(const ConvertOptions& options)
     CliObserver observer(inputName, options.quiet);
     runConversion(work.sourceLines, steps.ofx, steps.ofy, steps.ofz, work.commands, work.lineMap,
                   observer);
+    bytes.release();
     observer.flush();
 
     std::size_t next = 0;

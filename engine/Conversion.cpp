@@ -120,7 +120,7 @@ void readStepsText(const std::string& text, float& target)
 
 } // namespace
 
-void runConversion(const std::vector<std::string>& sourceLines, const std::string& ofx,
+void runConversion(std::span<const std::string_view> sourceLines, const std::string& ofx,
                    const std::string& ofy, const std::string& ofz, CommandLines& output,
                    std::vector<int32_t>& lineMap, ConversionObserver& observer)
 {
@@ -152,21 +152,37 @@ void runConversion(const std::vector<std::string>& sourceLines, const std::strin
     observer.progressEnd();
 }
 
-std::vector<std::string> splitSourceText(std::string_view bytes)
+void runConversion(const std::vector<std::string>& sourceLines, const std::string& ofx,
+                   const std::string& ofy, const std::string& ofz, CommandLines& output,
+                   std::vector<int32_t>& lineMap, ConversionObserver& observer)
 {
-    std::vector<std::string> lines;
+    const std::vector<std::string_view> views(sourceLines.begin(), sourceLines.end());
+    runConversion(std::span<const std::string_view>(views), ofx, ofy, ofz, output, lineMap,
+                  observer);
+}
+
+std::vector<std::string_view> splitSourceViews(std::string_view bytes)
+{
+    std::vector<std::string_view> lines;
     std::size_t start = 0;
     const std::size_t size = bytes.size();
-    for (std::size_t i = 0; i < size; ++i) {
-        char c = bytes[i];
-        if (c != '\n' && c != '\r')
-            continue;
-        lines.emplace_back(bytes.substr(start, i - start));
-        if (c == '\r' && i + 1 < size && bytes[i + 1] == '\n')
+    const char* const data = bytes.data();
+    while (start < size) {
+        std::size_t i = start;
+        while (i < size && data[i] != '\n' && data[i] != '\r')
+            ++i;
+        lines.emplace_back(data + start, i - start);
+        if (i == size)
+            break;
+        if (data[i] == '\r' && i + 1 < size && data[i + 1] == '\n')
             ++i;
         start = i + 1;
     }
-    if (start < size)
-        lines.emplace_back(bytes.substr(start));
     return lines;
+}
+
+std::vector<std::string> splitSourceText(std::string_view bytes)
+{
+    const std::vector<std::string_view> views = splitSourceViews(bytes);
+    return std::vector<std::string>(views.begin(), views.end());
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -44,13 +45,19 @@ void translateBlock(const std::string& cleaned, CommandLines& output, int32_t& l
 // The whole run. `ofx`, `ofy`, `ofz` are the whole-number texts of steps per
 // millimetre; the run stores them into machineSettings, writes the header,
 // resets the translator and translates every line. `output` and `lineMap`
-// are replaced.
+// are replaced. The viewed text must outlive the run.
+void runConversion(std::span<const std::string_view> sourceLines, const std::string& ofx,
+                   const std::string& ofy, const std::string& ofz, CommandLines& output,
+                   std::vector<int32_t>& lineMap, ConversionObserver& observer);
 void runConversion(const std::vector<std::string>& sourceLines, const std::string& ofx,
                    const std::string& ofy, const std::string& ofz, CommandLines& output,
                    std::vector<int32_t>& lineMap, ConversionObserver& observer);
 
 // Splits raw file bytes into lines at CR LF, LF or a lone CR. A final line
-// break adds no empty line. Bytes are kept as they are.
+// break adds no empty line. Bytes are kept as they are; the views point into
+// `bytes`.
+std::vector<std::string_view> splitSourceViews(std::string_view bytes);
+// The same lines as copies of their own.
 std::vector<std::string> splitSourceText(std::string_view bytes);
 
 // --- template definition ---

@@ -111,8 +111,17 @@ TEST(SplitSourceText, LineEnds)
         {"a\r\r\nb", {"a", "", "b"}},
         {std::string("a\0b\nc", 5), {std::string("a\0b", 3), "c"}},
     };
-    for (const auto& c : cases)
+    for (const auto& c : cases) {
         EXPECT_EQ(splitSourceText(c.bytes), c.lines) << testing::PrintToString(c.bytes);
+        // The views must show the same lines without copying the bytes.
+        const std::vector<std::string_view> views = splitSourceViews(c.bytes);
+        EXPECT_EQ(std::vector<std::string>(views.begin(), views.end()), c.lines)
+            << testing::PrintToString(c.bytes);
+        for (std::string_view v : views) {
+            EXPECT_GE(v.data(), c.bytes.data());
+            EXPECT_LE(v.data() + v.size(), c.bytes.data() + c.bytes.size());
+        }
+    }
 }
 
 } // namespace

@@ -21,7 +21,7 @@ TEST(Conversion, HeaderFollowsSettings)
     CommandLines out;
     std::vector<int32_t> map;
     ConversionObserver none;
-    runConversion({}, "66", "40", "200", out, map, none);
+    runConversion(std::vector<std::string>{}, "66", "40", "200", out, map, none);
     EXPECT_EQ(out, (CommandLines{"OF X: 66, Y:40, Z:200;", "VS  5.00", "@ZU 12.50", "@ZD 12.50"}));
     EXPECT_EQ(machineSettings.stepsPerMmX, 66.0f);
     EXPECT_EQ(machineSettings.stepsPerMmZ, 200.0f);
