@@ -1,5 +1,10 @@
 #include "preview/Trajectoires.h"
 
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <type_traits>
+
 trajectoire::trajectoire(float x, float y, float z, int32_t kind_) : kind(kind_)
 {
     points.reserve(2); // a straight move has a start and an end point
@@ -25,13 +30,32 @@ void trajectoire::setKind(int32_t newKind)
 
 piece::piece() = default;
 
-piece::~piece() = default;
+piece::~piece()
+{
+    std::free(pointData);
+}
 
 void piece::addSegment(const trajectoire& segment)
 {
+    static_assert(std::is_trivially_copyable_v<tpoint1>);
     const std::vector<tpoint1>& source = segment.getPoints();
-    records.push_back(record{points.size(), segment.getKind()});
-    points.insert(points.end(), source.begin(), source.end());
+    const std::size_t n = source.size();
+    if (n > pointCapacity - pointSize) {
+        std::size_t wanted = pointCapacity < 1024 ? 1024 : pointCapacity;
+        while (wanted - pointSize < n)
+            wanted *= 2;
+        if (wanted > SIZE_MAX / sizeof(tpoint1))
+            throw std::bad_alloc();
+        void* grown = std::realloc(pointData, wanted * sizeof(tpoint1));
+        if (grown == nullptr)
+            throw std::bad_alloc();
+        pointData = static_cast<tpoint1*>(grown);
+        pointCapacity = wanted;
+    }
+    records.push_back(record{pointSize, segment.getKind()});
+    if (n > 0)
+        std::memcpy(pointData + pointSize, source.data(), n * sizeof(tpoint1));
+    pointSize += n;
 }
 
 void piece::addSegment(trajectoire&& segment)

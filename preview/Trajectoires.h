@@ -129,19 +129,23 @@ class piece {
     segmentView segment(std::size_t i) const
     {
         const std::size_t start = records[i].start;
-        const std::size_t end = i + 1 < records.size() ? records[i + 1].start : points.size();
-        return segmentView(std::span<const tpoint1>(points.data() + start, end - start),
+        const std::size_t end = i + 1 < records.size() ? records[i + 1].start : pointSize;
+        return segmentView(std::span<const tpoint1>(pointData + start, end - start),
                            records[i].kind);
     }
-    std::size_t pointCount() const { return points.size(); }
-    std::span<const tpoint1> allPoints() const { return points; }
+    std::size_t pointCount() const { return pointSize; }
+    std::span<const tpoint1> allPoints() const { return {pointData, pointSize}; }
 
   private:
     struct record {
         std::size_t start;
         int32_t kind;
     };
-    std::vector<tpoint1> points;
+    // Grown with realloc: the points are plain data, and a big block then
+    // grows by remapping its pages instead of copying them into new ones.
+    tpoint1* pointData = nullptr;
+    std::size_t pointSize = 0;
+    std::size_t pointCapacity = 0;
     std::vector<record> records;
 };
 
