@@ -78,10 +78,15 @@ std::string cleanSourceLine(std::string_view line)
 
 std::vector<std::string> splitWordGroups(const std::string& block)
 {
+    return splitWordGroups(std::string(block));
+}
+
+std::vector<std::string> splitWordGroups(std::string&& block)
+{
     std::vector<std::string> groups;
     std::size_t i = block.find_first_of("GM");
     if (i == std::string::npos || i + 1 >= block.size() || !isDigit(block[i + 1])) {
-        groups.push_back(block);
+        groups.push_back(std::move(block));
         return groups;
     }
     // Text before the first G or M stays with it only when it is the one
@@ -90,7 +95,10 @@ std::vector<std::string> splitWordGroups(const std::string& block)
     for (;;) {
         std::size_t next = block.find_first_of("GM", i + 1);
         if (next == std::string::npos) {
-            groups.push_back(block.substr(start));
+            if (start == 0)
+                groups.push_back(std::move(block));
+            else
+                groups.push_back(block.substr(start));
             return groups;
         }
         groups.push_back(block.substr(i, next - i));
@@ -144,7 +152,7 @@ void runConversion(std::span<const std::string_view> sourceLines, const std::str
         lineMap.push_back(static_cast<int32_t>(output.size()));
         std::string cleaned = cleanSourceLine(sourceLines[i]);
         observer.highlight(i);
-        translateBlock(cleaned, output, lineMap.back(),
+        translateBlock(std::move(cleaned), output, lineMap.back(),
                        [&](const std::string& group) { observer.reportIgnored(i, group); });
         observer.highlight(-1);
         observer.progress(i);

@@ -33,13 +33,15 @@ class ConversionObserver {
 std::string cleanSourceLine(std::string_view line);
 // Cuts a cleaned block into word groups, each starting at a G or M word.
 std::vector<std::string> splitWordGroups(const std::string& block);
+// The same, taking over the block: a block of one group is not copied.
+std::vector<std::string> splitWordGroups(std::string&& block);
 // Replaces every "," by "." in place.
 void commaToPoint(std::string& text);
 
 // Translates one cleaned block: appends to `output`, sets `lineMapEntry` to -1
 // and calls report(group) for every rejected group.
 template <typename Report>
-void translateBlock(const std::string& cleaned, CommandLines& output, int32_t& lineMapEntry,
+void translateBlock(std::string cleaned, CommandLines& output, int32_t& lineMapEntry,
                     Report&& report);
 
 // The whole run. `ofx`, `ofy`, `ofz` are the whole-number texts of steps per
@@ -62,12 +64,11 @@ std::vector<std::string> splitSourceText(std::string_view bytes);
 
 // --- template definition ---
 template <typename Report>
-void translateBlock(const std::string& cleaned, CommandLines& output, int32_t& lineMapEntry,
+void translateBlock(std::string cleaned, CommandLines& output, int32_t& lineMapEntry,
                     Report&& report)
 {
-    std::string block = cleaned;
-    commaToPoint(block);
-    for (std::string& group : splitWordGroups(block)) {
+    commaToPoint(cleaned);
+    for (std::string& group : splitWordGroups(std::move(cleaned))) {
         CommandLines lines = dispatchWordGroup(group);
         if (lines.empty())
             continue;
