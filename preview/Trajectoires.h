@@ -141,8 +141,8 @@ class piece {
         std::size_t start;
         int32_t kind;
     };
-    // Grown with realloc: the points are plain data, and a big block then
-    // grows by remapping its pages instead of copying them into new ones.
+    // Plain data in a mapping of its own, grown by remapping its pages
+    // instead of copying them (Trajectoires.cpp).
     tpoint1* pointData = nullptr;
     std::size_t pointSize = 0;
     std::size_t pointCapacity = 0;
