@@ -3,7 +3,7 @@
 # is missing. Runs apt-get as root, or through sudo.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ pkg-config
+packages=(cmake ninja-build g++ pkg-config dpkg-dev
           libgtest-dev libgmock-dev libbenchmark-dev
           qt6-base-dev libgl-dev libglu1-mesa-dev
           xvfb xauth libgl1-mesa-dri)
