@@ -105,6 +105,11 @@ std::string formatHeaderFloat(float value); // C "%5.2f"
 int32_t truncSteps(float value);
 bool fitsSteps(float value);
 double vectorLength(float a, float b);
+
+// The two move commands of the controller: "PA x,y;" (X and Y together) and
+// "@ZA z;" (Z alone), positions truncated to whole machine steps.
+std::string positionLine(float x, float y);
+std::string heightLine(float z);
 double vectorAngle(double x, double y);
 
 // Coordinate conversion of one word value: value x axis factor, narrowed to

@@ -106,21 +106,6 @@ float helixIncrement(float start, float end, int32_t chords)
     return narrow(static_cast<long double>(distance) / chords);
 }
 
-std::string positionLine(float x, float y)
-{
-    std::string line = "PA ";
-    line += formatInt(truncSteps(x));
-    line += ',';
-    line += formatInt(truncSteps(y));
-    line += ';';
-    return line;
-}
-
-std::string heightLine(float z)
-{
-    return "@ZA " + formatInt(truncSteps(z)) + ";";
-}
-
 void recordCurrentPosition()
 {
     currentSegment->addPoint(previewScale(modalState.currentX), previewScale(modalState.currentY),

@@ -19,11 +19,6 @@ bool truncatedInt(double value, int64_t& result)
     return true;
 }
 
-std::string positionLine(float x, float y)
-{
-    return "PA " + formatInt(truncSteps(x)) + "," + formatInt(truncSteps(y)) + ";";
-}
-
 void recordCurrentPosition()
 {
     currentSegment->addPoint(previewScale(modalState.currentX), previewScale(modalState.currentY),
@@ -66,7 +61,7 @@ CommandLines returnToReference(std::string group)
         writeSteppedMove(lines, xi, yi, zi);
     } else {
         if (hasZ) {
-            lines.push_back("@ZA " + formatInt(truncSteps(zi)) + ";");
+            lines.push_back(heightLine(zi));
             m.currentZ = zi;
         }
         lines.push_back(positionLine(xi, yi));

@@ -56,11 +56,6 @@ std::string zDownSpeed(float speed)
     return "@ZD " + formatFloat(speed) + ";";
 }
 
-std::string zMove(float z)
-{
-    return "@ZA " + formatInt(truncSteps(z)) + ";";
-}
-
 // Records (hole, z): the hole is the current X and Y.
 void record(trajectoire& segment, float z, int32_t kind)
 {
@@ -108,12 +103,12 @@ bool holesFit(float x, float y, float repeat)
 void drillInOneGo(CommandLines& lines, trajectoire& segment)
 {
     const ModalState& m = modalState;
-    lines.push_back(zMove(m.cycleBottomZ));
+    lines.push_back(heightLine(m.cycleBottomZ));
     record(segment, m.cycleBottomZ, kKindFeed);
     switchPiece(segment, m.cycleBottomZ, kKindRapid);
     if (m.cycleDwell != 0)
         lines.push_back("@WT " + formatInt(m.cycleDwell) + ";");
-    lines.push_back(zMove(m.cycleRetractZ));
+    lines.push_back(heightLine(m.cycleRetractZ));
     record(segment, m.cycleRetractZ, kKindRapid);
 }
 
@@ -139,13 +134,13 @@ void drillInPecks(CommandLines& lines, trajectoire& segment)
             depth = std::fmin(deeper, bottom);
         else
             depth = bottom;
-        lines.push_back(zMove(depth));
+        lines.push_back(heightLine(depth));
         record(segment, depth, kKindFeed);
         switchPiece(segment, depth, kKindRapid);
-        lines.push_back(zMove(retract));
+        lines.push_back(heightLine(retract));
         record(segment, retract, kKindRapid);
         lines.push_back(zDownSpeed(machineSettings.maxSpeedZ));
-        lines.push_back(zMove(depth));
+        lines.push_back(heightLine(depth));
         record(segment, depth, kKindRapid);
         switchPiece(segment, depth, kKindFeed);
         lines.push_back(zDownSpeed(m.feedRate));
@@ -155,7 +150,7 @@ void drillInPecks(CommandLines& lines, trajectoire& segment)
     segment.clearPoints();
     segment.setKind(kKindRapid);
     record(segment, depth, kKindRapid);
-    lines.push_back(zMove(retract));
+    lines.push_back(heightLine(retract));
     record(segment, retract, kKindRapid);
 }
 
@@ -262,7 +257,7 @@ void drillHoles(CommandLines& lines, trajectoire& segment, float x, float y)
         // downwards); a tool already at or below it drills from where it is.
         if (truncSteps(m.currentZ) < truncSteps(m.cycleRetractZ)) {
             lines.push_back(zDownSpeed(machineSettings.maxSpeedZ));
-            lines.push_back(zMove(m.cycleRetractZ));
+            lines.push_back(heightLine(m.cycleRetractZ));
             lines.push_back(zDownSpeed(m.feedRate));
             record(segment, m.cycleRetractZ, kKindRapid);
         }
@@ -285,7 +280,6 @@ void moveToHole(CommandLines& lines, trajectoire& segment, float x, float y)
         m.currentSpeed = machineSettings.maxSpeedXY;
         lines.push_back("@VS " + formatFloat(machineSettings.maxSpeedXY) + ";");
     }
-    lines.push_back("PA " + formatInt(truncSteps(m.currentX)) + "," +
-                    formatInt(truncSteps(m.currentY)) + ";");
+    lines.push_back(positionLine(m.currentX, m.currentY));
     record(segment, m.currentZ, kKindRapid);
 }

@@ -70,6 +70,24 @@ int32_t truncSteps(float value)
     return static_cast<int32_t>(value);
 }
 
+std::string positionLine(float x, float y)
+{
+    std::string line = "PA ";
+    line += formatInt(truncSteps(x));
+    line += ',';
+    line += formatInt(truncSteps(y));
+    line += ';';
+    return line;
+}
+
+std::string heightLine(float z)
+{
+    std::string line = "@ZA ";
+    line += formatInt(truncSteps(z));
+    line += ';';
+    return line;
+}
+
 double vectorLength(float a, float b)
 {
     // Squares and sum in extended precision; only the sum is rounded to float.

@@ -43,16 +43,6 @@ MoveTarget moveTarget(std::string_view group)
     return t;
 }
 
-std::string positionLine(float x, float y)
-{
-    return "PA " + formatInt(truncSteps(x)) + "," + formatInt(truncSteps(y)) + ";";
-}
-
-std::string zLine(float z)
-{
-    return "@ZA " + formatInt(truncSteps(z)) + ";";
-}
-
 void startSegment(int32_t kind)
 {
     const ModalState& s = modalState;
@@ -78,7 +68,7 @@ void moveTo(CommandLines& lines, const MoveTarget& t)
     } else if (t.hasXY) {
         writeSteppedMove(lines, t.x, t.y, t.z);
     } else {
-        lines.push_back(zLine(t.z));
+        lines.push_back(heightLine(t.z));
         s.currentZ = t.z;
     }
     addCurrentPoint();
@@ -229,7 +219,7 @@ void writeSteppedMove(CommandLines& lines, float x, float y, float z)
                 s.currentY = py;
                 s.currentZ = pz;
                 lines.push_back(positionLine(px, py));
-                lines.push_back(zLine(pz));
+                lines.push_back(heightLine(pz));
                 addCurrentPoint();
             }
         }
@@ -239,7 +229,7 @@ void writeSteppedMove(CommandLines& lines, float x, float y, float z)
         lines.push_back(positionLine(x, y));
     // Likewise for Z: the machine must end at the height we believe it is at.
     if (std::trunc(z) != std::trunc(s.currentZ))
-        lines.push_back(zLine(z));
+        lines.push_back(heightLine(z));
     s.currentX = x;
     s.currentY = y;
     s.currentZ = z;
