@@ -1,0 +1,145 @@
+// The entry points shared by the libFuzzer targets and the regression test
+// that replays the inputs they once crashed on. Each takes the raw bytes of
+// one input and must return normally whatever the bytes are.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <unistd.h>
+#include <vector>
+
+#include "engine/Conversion.h"
+#include "engine/Gcode.h"
+#include "engine/IniFile.h"
+#include "engine/Settings.h"
+#include "preview/Trajectoires.h"
+
+namespace fuzzentry {
+
+// Bytes used to pick the machine; shorter inputs keep the factory machine.
+constexpr std::size_t kMachineBytes = 6;
+
+inline std::string wholeNumber(uint8_t b)
+{
+    // 1 to 1021 steps per millimetre: from a coarse belt drive to a fine
+    // micro-stepped screw.
+    return std::to_string(1 + 4 * static_cast<int>(b));
+}
+
+// A private folder for the files the settings target writes, made once per
+// process, reused by every input and removed at exit. The path lives in a
+// plain array so that it is still there when the exit handler runs.
+inline const char* scratchFolder()
+{
+    static char path[4096] = {};
+    if (path[0] == '\0') {
+        const char* base = std::getenv("TMPDIR");
+        const std::string pattern =
+            std::string(base && *base ? base : "/tmp") + "/tolvane-fuzz-XXXXXX";
+        if (pattern.size() >= sizeof path)
+            throw std::runtime_error("TMPDIR too long: " + pattern);
+        pattern.copy(path, pattern.size());
+        if (::mkdtemp(path) == nullptr) {
+            path[0] = '\0';
+            throw std::runtime_error("cannot make a scratch folder under " + pattern);
+        }
+        std::atexit([] {
+            std::error_code ignored;
+            std::filesystem::remove_all(path, ignored);
+        });
+    }
+    return path;
+}
+
+inline void writeWholeFile(const std::string& path, const uint8_t* data, std::size_t size)
+{
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (f == nullptr)
+        throw std::runtime_error("cannot write " + path);
+    if (size != 0 && std::fwrite(data, 1, size, f) != size) {
+        std::fclose(f);
+        throw std::runtime_error("short write to " + path);
+    }
+    std::fclose(f);
+}
+
+struct Silent : ConversionObserver {};
+
+// The first bytes pick the machine (steps per millimetre, rapid speeds, arc
+// precision) within ranges a real machine can have; the rest is a G-code
+// program run through the whole conversion from a fresh program start.
+inline void convertProgram(const uint8_t* data, std::size_t size)
+{
+    resetEngineForProgramStart();
+    std::string ofx = "40", ofy = "40", ofz = "40";
+    if (size >= kMachineBytes) {
+        ofx = wholeNumber(data[0]);
+        ofy = wholeNumber(data[1]);
+        ofz = wholeNumber(data[2]);
+        machineSettings.maxSpeedXY = 1.0f + static_cast<float>(data[3]);
+        machineSettings.maxSpeedZ = 1.0f + static_cast<float>(data[4]) / 2.0f;
+        // 0.01 mm to 2.56 mm between an arc and its chords.
+        machineSettings.arcPrecision = 0.01f * static_cast<float>(1 + data[5]);
+        data += kMachineBytes;
+        size -= kMachineBytes;
+    }
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    const std::vector<std::string> lines = splitSourceText(bytes);
+    CommandLines output;
+    std::vector<int32_t> lineMap;
+    Silent observer;
+    runConversion(lines, ofx, ofy, ofz, output, lineMap, observer);
+
+    // Walk the tool-path store the preview would draw.
+    std::size_t points = 0;
+    for (const segmentView segment : trajectoryStore->getSegments())
+        points += segment.getPoints().size();
+    if (points != trajectoryStore->pointCount() || lineMap.size() != lines.size())
+        std::abort();
+}
+
+// The bytes are a settings file: loaded as the program's settings, every text
+// looked up in every language, then edited and saved through the ini reader.
+inline void readSettings(const uint8_t* data, std::size_t size)
+{
+    const std::string path = std::string(scratchFolder()) + "/Tolvane.ini";
+    writeWholeFile(path, data, size);
+
+    overrideSettingsFilePath(path);
+    resetEngineForProgramStart();
+    const StepsPerMmTexts steps = loadMachineSettings();
+    if (steps.ofx.empty() || steps.ofy.empty() || steps.ofz.empty())
+        std::abort();
+    for (int language = -1; language <= 3; ++language)
+        for (int key = 0; key <= 36; ++key)
+            (void)lookupText(language, key);
+    overrideSettingsFilePath("");
+
+    // The reader on its own: read every key the program knows, change one,
+    // save and read the saved file back.
+    IniFile ini(path);
+    const std::string before = ini.content();
+    (void)ini.readFloat("Machine", "Pas de vis X", 5.0f);
+    (void)ini.readInteger("Machine", "Pas par tour X", 200);
+    (void)ini.readBool("About", "Affiche", true);
+    (void)ini.readString("Applications", "Editeur", "");
+    ini.writeFloat("Machine", "Precision", 0.125f);
+    ini.writeInteger("Langue", "current", 2);
+    ini.writeString("Applications", "Editeur", "ed\nitor");
+    std::string error;
+    if (!ini.save(&error))
+        throw std::runtime_error(error);
+    IniFile again(path);
+    if (again.content() != ini.content() || again.readInteger("Langue", "current", -7) != 2 ||
+        again.readFloat("Machine", "Precision", -1.0f) != 0.125f)
+        std::abort();
+    (void)before;
+}
+
+} // namespace fuzzentry
