@@ -64,10 +64,11 @@ TEST(FuzzRegressions, SavedInputsRunCleanly)
     RecordProperty("replayed", replayed);
 }
 
-// The first six bytes of a conversion input pick the machine: "\0\0\0\0\0\0"
-// is the coarsest (1 step/mm, 0.01 mm chords), "\xff..." the finest.
-const std::string kCoarse(6, '\0');
-const std::string kFine(6, '\xff');
+// The first six bytes of a conversion input pick the machine: all zero is
+// 1 step/mm with chords within 0.01 mm of the arc, all 0xff is 1021 steps/mm
+// with chords within 2.56 mm.
+const std::string kMachineLow(6, '\0');
+const std::string kMachineHigh(6, '\xff');
 
 struct Case {
     const char* what;
@@ -81,21 +82,22 @@ std::vector<Case> handMadeCases()
     using fuzzentry::readSettings;
     return {
         {"empty program", convertProgram, ""},
-        {"machine bytes only", convertProgram, kFine},
-        {"NUL bytes in words", convertProgram, kCoarse + "G1X\0Y5\nG0\0\0Z"s},
-        {"lone CRs and CR LF", convertProgram, kCoarse + "G1X1\rG1Y1\r\nG1Z-1\r\r\n"},
-        {"huge coordinates", convertProgram, kFine + "G1X1e38Y-1e38Z3.4e38\nG0X1e308\n"},
-        {"full circle of huge radius", convertProgram, kFine + "G2I1e30\nG3J-1e30\n"},
-        {"arc radius zero and missing", convertProgram, kCoarse + "G2X1Y1R0\nG3X5\nG2R\n"},
+        {"machine bytes only", convertProgram, kMachineHigh},
+        {"NUL bytes in words", convertProgram, kMachineLow + "G1X\0Y5\nG0\0\0Z"s},
+        {"lone CRs and CR LF", convertProgram, kMachineLow + "G1X1\rG1Y1\r\nG1Z-1\r\r\n"},
+        {"huge coordinates", convertProgram, kMachineHigh + "G1X1e38Y-1e38Z3.4e38\nG0X1e308\n"},
+        {"full circle of huge radius", convertProgram, kMachineHigh + "G2I1e30\nG3J-1e30\n"},
+        {"arc radius zero and missing", convertProgram, kMachineLow + "G2X1Y1R0\nG3X5\nG2R\n"},
         {"arcs in every plane", convertProgram,
-         kFine + "G18G2X10Z10I5K5\nG19G3Y10Z-10J5K-5\nG17G2X0Y0I-5J-5\n"},
-        {"drilling without depth", convertProgram, kCoarse + "G81\nG83Q0\nG82P-1L-5\n"},
-        {"drilling with huge repeat", convertProgram, kCoarse + "G91G81X1Z-1R1L2000000000\n"},
-        {"peck of zero and tiny", convertProgram, kFine + "G83X1Z-50R1Q0\nG83Z-50Q1e-30\n"},
-        {"dangling words", convertProgram, kCoarse + "G\nM\nX\nGGGG\nG1.\nG-1\nM-99999999999\n"},
-        {"27-digit number", convertProgram, kCoarse + "G1X123456789012345678901234567\n"},
-        {"invalid UTF-8", convertProgram, kCoarse + "G1X\xc3\x28Y\xff\xfe(\xe2\x82\n"},
-        {"unit change mid-program", convertProgram, kFine + "G20G1X1000\nG21G91G1X-1e6\n"},
+         kMachineHigh + "G18G2X10Z10I5K5\nG19G3Y10Z-10J5K-5\nG17G2X0Y0I-5J-5\n"},
+        {"drilling without depth", convertProgram, kMachineLow + "G81\nG83Q0\nG82P-1L-5\n"},
+        {"drilling with huge repeat", convertProgram, kMachineLow + "G91G81X1Z-1R1L2000000000\n"},
+        {"peck of zero and tiny", convertProgram, kMachineHigh + "G83X1Z-50R1Q0\nG83Z-50Q1e-30\n"},
+        {"dangling words", convertProgram,
+         kMachineLow + "G\nM\nX\nGGGG\nG1.\nG-1\nM-99999999999\n"},
+        {"27-digit number", convertProgram, kMachineLow + "G1X123456789012345678901234567\n"},
+        {"invalid UTF-8", convertProgram, kMachineLow + "G1X\xc3\x28Y\xff\xfe(\xe2\x82\n"},
+        {"unit change mid-program", convertProgram, kMachineHigh + "G20G1X1000\nG21G91G1X-1e6\n"},
         {"empty settings", readSettings, ""},
         {"binary settings", readSettings, "\0\x01[\xff]\r=\n\0=\0"s},
         {"zero and negative pitches", readSettings,

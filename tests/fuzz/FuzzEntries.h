@@ -3,6 +3,7 @@
 // one input and must return normally whatever the bytes are.
 #pragma once
 
+#include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -71,6 +72,40 @@ inline void writeWholeFile(const std::string& path, const uint8_t* data, std::si
 
 struct Silent : ConversionObserver {};
 
+// A command line carries no "nan" or "inf" and every whole number in it fits
+// the controller's signed 32-bit step counts.
+inline bool machineCanRead(std::string_view line)
+{
+    std::string lower(line);
+    for (char& c : lower)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    if (lower.find("nan") != std::string::npos || lower.find("inf") != std::string::npos)
+        return false;
+    std::size_t i = 0;
+    while (i < line.size()) {
+        if (line[i] < '0' || line[i] > '9') {
+            ++i;
+            continue;
+        }
+        const bool negative = i > 0 && line[i - 1] == '-';
+        int64_t value = 0;
+        for (; i < line.size() && line[i] >= '0' && line[i] <= '9'; ++i) {
+            value = value * 10 + (line[i] - '0');
+            if (value > int64_t{1} << 32)
+                return false;
+        }
+        if (i < line.size() && line[i] == '.') { // a speed: its fraction may be long
+            ++i;
+            while (i < line.size() && line[i] >= '0' && line[i] <= '9')
+                ++i;
+        }
+        if (negative ? -value < INT32_MIN : value > INT32_MAX)
+            return false;
+    }
+    return true;
+}
+
 // The first bytes pick the machine (steps per millimetre, rapid speeds, arc
 // precision) within ranges a real machine can have; the rest is a G-code
 // program run through the whole conversion from a fresh program start.
@@ -102,6 +137,11 @@ inline void convertProgram(const uint8_t* data, std::size_t size)
         points += segment.getPoints().size();
     if (points != trajectoryStore->pointCount() || lineMap.size() != lines.size())
         std::abort();
+    for (const std::string& line : output)
+        if (!machineCanRead(line)) {
+            std::fprintf(stderr, "command line the machine cannot read: %s\n", line.c_str());
+            std::abort();
+        }
 }
 
 // The bytes are a settings file: loaded as the program's settings, every text
