@@ -1,5 +1,6 @@
 // Finding and editing sections and keys in the text of a settings file.
 #include "engine/IniFile.h"
+#include "engine/IniText.h"
 
 #include <cstring>
 #include <string.h>
@@ -7,21 +8,8 @@
 
 namespace {
 
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\v' || c == '\f';
-}
-
-std::string_view trim(std::string_view s)
-{
-    std::size_t b = 0;
-    std::size_t e = s.size();
-    while (b < e && isBlank(s[b]))
-        ++b;
-    while (e > b && isBlank(s[e - 1]))
-        --e;
-    return s.substr(b, e - b);
-}
+using initext::isBlank;
+using initext::trim;
 
 char lowerAscii(char c)
 {

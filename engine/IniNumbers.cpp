@@ -1,6 +1,7 @@
 // Number texts of the settings file: either decimal separator on reading,
 // the locale's on writing.
 #include "engine/IniFile.h"
+#include "engine/IniText.h"
 
 #include <charconv>
 #include <clocale>
@@ -8,21 +9,8 @@
 
 namespace {
 
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\v' || c == '\f';
-}
-
-std::string_view trim(std::string_view s)
-{
-    std::size_t b = 0;
-    std::size_t e = s.size();
-    while (b < e && isBlank(s[b]))
-        ++b;
-    while (e > b && isBlank(s[e - 1]))
-        --e;
-    return s.substr(b, e - b);
-}
+using initext::isBlank;
+using initext::trim;
 
 } // namespace
 
