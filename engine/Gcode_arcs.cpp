@@ -261,41 +261,51 @@ CommandLines arcXY(float x, float y, float z, float i, float j, bool clockwise)
 }
 
 // In XZ and YZ every chord changes Z together with X or Y, which the
-// controller can only follow as a staircase.
-CommandLines arcXZ(float x, float y, float z, float i, float k, bool clockwise)
-{
-    ModalState& m = modalState;
-    ArcPlan plan = planArc(m.currentX, m.currentZ, x, z, i, k, clockwise);
-    const float increment = helixIncrement(m.currentY, y, plan.chords);
-    float runningY = m.currentY;
+// controller can only follow as a staircase. `place` turns a chord point of
+// the plane and the running linear coordinate into (x, y, z).
+namespace {
 
+template <typename Place>
+CommandLines steppedArc(ArcPlan plan, float linearStart, float linearEnd, float x, float y, float z,
+                        Place place)
+{
+    const float increment = helixIncrement(linearStart, linearEnd, plan.chords);
+    float running = linearStart;
     CommandLines lines;
     for (int32_t chord = 0; chord < plan.chords; ++chord) {
         float p1 = 0.0f;
         float p2 = 0.0f;
         plan.next(p1, p2);
-        runningY = runningY + increment;
-        writeSteppedMove(lines, p1, runningY, p2);
+        running = running + increment;
+        float cx = 0.0f;
+        float cy = 0.0f;
+        place(p1, p2, running, cx, cy);
+        writeSteppedMove(lines, cx, cy, p2);
     }
     writeSteppedMove(lines, x, y, z);
     return lines;
 }
 
+} // namespace
+
+CommandLines arcXZ(float x, float y, float z, float i, float k, bool clockwise)
+{
+    const ModalState& m = modalState;
+    ArcPlan plan = planArc(m.currentX, m.currentZ, x, z, i, k, clockwise);
+    return steppedArc(plan, m.currentY, y, x, y, z,
+                      [](float p1, float, float running, float& cx, float& cy) {
+                          cx = p1;
+                          cy = running;
+                      });
+}
+
 CommandLines arcYZ(float x, float y, float z, float j, float k, bool clockwise)
 {
-    ModalState& m = modalState;
+    const ModalState& m = modalState;
     ArcPlan plan = planArc(m.currentY, m.currentZ, y, z, j, k, clockwise);
-    const float increment = helixIncrement(m.currentX, x, plan.chords);
-    float runningX = m.currentX;
-
-    CommandLines lines;
-    for (int32_t chord = 0; chord < plan.chords; ++chord) {
-        float p1 = 0.0f;
-        float p2 = 0.0f;
-        plan.next(p1, p2);
-        runningX = runningX + increment;
-        writeSteppedMove(lines, runningX, p1, p2);
-    }
-    writeSteppedMove(lines, x, y, z);
-    return lines;
+    return steppedArc(plan, m.currentX, x, x, y, z,
+                      [](float p1, float, float running, float& cx, float& cy) {
+                          cx = running;
+                          cy = p1;
+                      });
 }
