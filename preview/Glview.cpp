@@ -14,6 +14,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTimer>
 
 #include <charconv>
 #include <cmath>
@@ -29,6 +30,8 @@ constexpr int kFormHeight = 284;
 constexpr int kDesignedPanelHeight = 217;
 // The drawing surface is the window's outer height minus this.
 constexpr int kControlsAllowance = 100;
+// A wheel that has not turned for this long has stopped.
+constexpr int kWheelPauseMs = 200;
 
 QFont tahoma(int pixelSize, bool bold)
 {
@@ -147,6 +150,11 @@ void TGLForm::buildLayout()
     connect(ChkBrut, &QCheckBox::toggled, this, [this] { ChkBrutClick(); });
 
     reportError = [this](const QString& message) { showError(this, message); };
+
+    wheelPause = new QTimer(this);
+    wheelPause->setSingleShot(true);
+    wheelPause->setInterval(kWheelPauseMs);
+    connect(wheelPause, &QTimer::timeout, this, [this] { endInteraction(); });
 }
 
 void TGLForm::FormCreate()
@@ -163,6 +171,7 @@ void TGLForm::FormCreate()
     dragRotate = false;
     dragPan = false;
     dragTurn = false;
+    mouseHeld = false;
     lastMouseX = 0;
     lastMouseY = 0;
 }
@@ -362,5 +371,17 @@ void TGLForm::invalidatePath()
 {
     if (pathArrays)
         pathArrays->clear();
+    if (thinArrays)
+        thinArrays->clear();
+    thinFailed = false;
     redraw();
+}
+
+void TGLForm::setThinning(double frameBudget, std::size_t lineBudget)
+{
+    frameBudgetMs = frameBudget;
+    thinLineBudget = lineBudget;
+    if (thinArrays)
+        thinArrays->clear();
+    thinFailed = false;
 }

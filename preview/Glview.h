@@ -14,6 +14,7 @@
 #include <QOpenGLWidget>
 #include <QString>
 
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -21,6 +22,7 @@
 class QCheckBox;
 class QLabel;
 class QLineEdit;
+class QTimer;
 class PathArrays;
 class TGLForm;
 
@@ -65,6 +67,25 @@ class TGLForm : public QDialog {
     PathMode pathMode() const { return pathMode_; }
     // Drops the vertex arrays so that the next frame reads the store again.
     void invalidatePath();
+
+    // Level of detail while the view moves. When a frame of the full path
+    // took longer than the frame budget, frames drawn while a mouse button
+    // is held on the panel or the wheel turns show a thinned path, of the
+    // size that fits in half the budget and at most `maxLines` lines; once
+    // the interaction stops, the full path is drawn again. Only with vertex
+    // arrays.
+    void setThinning(double frameBudgetMs, std::size_t maxLines);
+    static constexpr double kDefaultFrameBudgetMs = 33.0;
+    static constexpr std::size_t kDefaultThinMaxLines = 300000;
+    // Time to draw the last frame of the full path, glFinish included.
+    double lastFullFrameMs() const { return lastFullFrameMs_; }
+    // The last frame drew the thinned path.
+    bool lastFrameThinned() const { return lastFrameThinned_; }
+    bool interacting() const;
+    // Lines of the thinned path, once it has been built (0 before).
+    std::size_t thinnedLines() const;
+    // Time taken to build the thinned path.
+    double thinBuildMs() const { return thinBuildMs_; }
 
     // Shows a conversion error of a stock size. Defaults to a message box;
     // tests replace it.
@@ -147,7 +168,16 @@ class TGLForm : public QDialog {
     void buildAxesList();
     void renderScene();
     void drawStock();
-    void drawPath();
+    // Returns true when the thinned path was drawn.
+    bool drawPath();
+    bool wantThinPath() const;
+    // Builds the thinned path if it is missing; false when it cannot be had.
+    bool prepareThinPath();
+    // The share of pieces to keep in the thinned path, from the last frame
+    // of the full path; whether the thinned path was built for about it.
+    double thinShareWanted() const;
+    bool thinPathFits() const;
+    void endInteraction();
     void releaseGraphics();
     // Reads one stock edit into `size`; false (after reporting) when the
     // text is no number.
@@ -162,4 +192,16 @@ class TGLForm : public QDialog {
     int viewportHeight = 0;
     PathMode pathMode_ = PathMode::VertexArrays;
     std::unique_ptr<PathArrays> pathArrays;
+    std::unique_ptr<PathArrays> thinArrays;
+    bool thinFailed = false;
+    double thinShare = 1.0;
+    double thinBuildMs_ = 0.0;
+    double frameBudgetMs = kDefaultFrameBudgetMs;
+    std::size_t thinLineBudget = kDefaultThinMaxLines;
+    double lastFullFrameMs_ = 0.0;
+    double frameSetupMs = 0.0;
+    bool lastFrameThinned_ = false;
+    bool mouseHeld = false;
+    // Runs for a moment after each wheel step: the wheel has no release.
+    QTimer* wheelPause = nullptr;
 };

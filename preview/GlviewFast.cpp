@@ -27,9 +27,40 @@ PathArrays::~PathArrays()
     clear();
 }
 
-bool PathArrays::build(const piece& store, bool showRapid, bool showFeed)
+bool PathArrays::allocate(std::size_t lines)
 {
     clear();
+    if (lines == 0)
+        return true;
+    if (lines > SIZE_MAX / (2 * sizeof(PathVertex)) - kHugePage)
+        return false;
+    mappingBytes = 2 * lines * sizeof(PathVertex) + kHugePage;
+    mapping =
+        ::mmap(nullptr, mappingBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (mapping == MAP_FAILED) {
+        mapping = nullptr;
+        mappingBytes = 0;
+        return false;
+    }
+    auto start =
+        (reinterpret_cast<std::uintptr_t>(mapping) + kHugePage - 1) / kHugePage * kHugePage;
+    ::madvise(reinterpret_cast<void*>(start), mappingBytes - kHugePage, MADV_HUGEPAGE);
+    vertices = reinterpret_cast<PathVertex*>(start);
+    return true;
+}
+
+void PathArrays::setSource(const piece& store, std::size_t lines, bool showRapid, bool showFeed)
+{
+    count = 2 * lines;
+    source = &store;
+    sourceSegments = store.getSegments().size();
+    rapid = showRapid;
+    feed = showFeed;
+    valid = true;
+}
+
+bool PathArrays::build(const piece& store, bool showRapid, bool showFeed)
+{
     std::size_t lines = 0;
     for (const auto& segment : store.getSegments()) {
         std::size_t n = 0;
@@ -37,47 +68,23 @@ bool PathArrays::build(const piece& store, bool showRapid, bool showFeed)
             n += shown(p, showRapid, showFeed);
         lines += n > 1 ? n - 1 : 0;
     }
-    if (lines > 0) {
-        if (lines > SIZE_MAX / (2 * sizeof(Vertex)) - kHugePage)
-            return false;
-        mappingBytes = 2 * lines * sizeof(Vertex) + kHugePage;
-        mapping = ::mmap(nullptr, mappingBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS,
-                         -1, 0);
-        if (mapping == MAP_FAILED) {
-            mapping = nullptr;
-            mappingBytes = 0;
-            return false;
-        }
-        auto start =
-            (reinterpret_cast<std::uintptr_t>(mapping) + kHugePage - 1) / kHugePage * kHugePage;
-        ::madvise(reinterpret_cast<void*>(start), mappingBytes - kHugePage, MADV_HUGEPAGE);
-        vertices = reinterpret_cast<Vertex*>(start);
-    }
-    Vertex* out = vertices;
+    if (!allocate(lines))
+        return false;
+    PathVertex* out = vertices;
     for (const auto& segment : store.getSegments()) {
         const tpoint1* previous = nullptr;
         for (const tpoint1& p : segment.getPoints()) {
             if (!shown(p, showRapid, showFeed))
                 continue;
             if (previous) {
-                // Under flat shading a line takes the colour of its second
-                // vertex: the colour of its end point's own kind, as in the
-                // strip.
-                uint8_t r0 = previous->kind == kKindRapid ? 255 : 0;
-                uint8_t r1 = p.kind == kKindRapid ? 255 : 0;
                 *out++ =
-                    Vertex{previous->x, previous->y, previous->z, r0, uint8_t(255 - r0), 0, 255};
-                *out++ = Vertex{p.x, p.y, p.z, r1, uint8_t(255 - r1), 0, 255};
+                    pathVertex(previous->x, previous->y, previous->z, previous->kind == kKindRapid);
+                *out++ = pathVertex(p.x, p.y, p.z, p.kind == kKindRapid);
             }
             previous = &p;
         }
     }
-    count = 2 * lines;
-    source = &store;
-    sourceSegments = store.getSegments().size();
-    rapid = showRapid;
-    feed = showFeed;
-    valid = true;
+    setSource(store, lines, showRapid, showFeed);
     return true;
 }
 
@@ -95,6 +102,7 @@ void PathArrays::clear()
     mappingBytes = 0;
     vertices = nullptr;
     count = 0;
+    tolerance = 0.0;
     source = nullptr;
     sourceSegments = 0;
     valid = false;
@@ -108,9 +116,9 @@ void PathArrays::draw() const
     glEnableClientState(GL_COLOR_ARRAY);
     for (std::size_t first = 0; first < count; first += kVerticesPerDraw) {
         const std::size_t n = std::min(kVerticesPerDraw, count - first);
-        const Vertex* v = vertices + first;
-        glVertexPointer(3, GL_FLOAT, sizeof(Vertex), &v->x);
-        glColorPointer(4, GL_UNSIGNED_BYTE, sizeof(Vertex), &v->r);
+        const PathVertex* v = vertices + first;
+        glVertexPointer(3, GL_FLOAT, sizeof(PathVertex), &v->x);
+        glColorPointer(4, GL_UNSIGNED_BYTE, sizeof(PathVertex), &v->r);
         glDrawArrays(GL_LINES, 0, static_cast<GLsizei>(n));
     }
     glDisableClientState(GL_COLOR_ARRAY);

@@ -1,8 +1,11 @@
 // Mouse and wheel of the preview: left drag rotates, Shift+left or middle
 // drag turns, right drag pans, Alt+right drag zooms, the wheel zooms.
+// While a button is held or the wheel turns, a large path may be drawn
+// thinned (GlviewThin.cpp); the full path is drawn when the movement ends.
 #include "preview/Glview.h"
 
 #include <QMouseEvent>
+#include <QTimer>
 #include <QWheelEvent>
 
 void PreviewPanel::mousePressEvent(QMouseEvent* event)
@@ -40,6 +43,7 @@ void TGLForm::GLPanelMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shi
     dragTurn = button == Qt::MiddleButton || (button == Qt::LeftButton && shiftHeld);
     lastMouseX = x;
     lastMouseY = y;
+    mouseHeld = dragRotate || dragPan || dragTurn;
 }
 
 void TGLForm::GLPanelMouseMove(int x, int y)
@@ -72,6 +76,8 @@ void TGLForm::GLPanelMouseUp()
     dragRotate = false;
     dragPan = false;
     dragTurn = false;
+    mouseHeld = false;
+    endInteraction();
 }
 
 void TGLForm::GLPanelMouseLeave()
@@ -79,12 +85,29 @@ void TGLForm::GLPanelMouseLeave()
     dragRotate = false;
     dragPan = false;
     dragTurn = false;
+    mouseHeld = false;
+    endInteraction();
+}
+
+bool TGLForm::interacting() const
+{
+    return mouseHeld || (wheelPause && wheelPause->isActive());
+}
+
+void TGLForm::endInteraction()
+{
+    // The picture left on the screen is always the whole path.
+    if (!interacting() && lastFrameThinned_)
+        redraw();
 }
 
 void TGLForm::FormMouseWheel(int wheelDelta)
 {
     // 6 units nearer per standard notch of 120.
     offsetZ += wheelDelta * 0.05;
+    // The wheel has no release: the turning counts as over after a pause.
+    if (wheelPause)
+        wheelPause->start();
     redraw();
 }
 

@@ -5,7 +5,9 @@
 #include "preview/GlviewFast.h"
 #include "preview/Trajectoires.h"
 
+#include <QElapsedTimer>
 #include <QSurfaceFormat>
+#include <QTimer>
 
 #include <GL/glu.h>
 
@@ -133,6 +135,10 @@ void TGLForm::GLPanelResize()
 
 void TGLForm::renderScene()
 {
+    QElapsedTimer clock;
+    clock.start();
+    lastFrameThinned_ = false;
+    frameSetupMs = 0.0;
     // The panel sets its own viewport before every frame; put ours back.
     if (viewportWidth > 0 && viewportHeight > 0)
         glViewport(0, 0, viewportWidth, viewportHeight);
@@ -160,7 +166,25 @@ void TGLForm::renderScene()
     if (showStock)
         drawStock();
     if (showRapid || showFeed)
-        drawPath();
+        lastFrameThinned_ = drawPath();
+
+    if (!lastFrameThinned_ && pathArrays && pathArrays->vertexCount() > 0 &&
+        pathMode_ == PathMode::VertexArrays) {
+        // The renderer goes on working after the calls return: wait for it,
+        // to know what a frame of the full path costs on this machine.
+        glFinish();
+        lastFullFrameMs_ = clock.nsecsElapsed() / 1e6 - frameSetupMs;
+        // Too slow to follow the mouse: have the thinned path ready before
+        // the user starts to drag, once this frame is on the screen; and
+        // build it again when frames of the full path turn out to cost quite
+        // another time than the one it was sized for (the first frame of a
+        // window costs more than the others; a larger window costs more).
+        if (lastFullFrameMs_ > frameBudgetMs && !thinFailed && !thinPathFits())
+            QTimer::singleShot(0, this, [this] {
+                if (!destroying)
+                    prepareThinPath();
+            });
+    }
 }
 
 void TGLForm::drawStock()
@@ -202,23 +226,87 @@ void TGLForm::drawStock()
     glEnd();
 }
 
-void TGLForm::drawPath()
+bool TGLForm::drawPath()
 {
     const piece* store = trajectoryStore.get();
     if (!store)
-        return;
+        return false;
     if (pathMode_ == PathMode::VertexArrays) {
+        // The thinned path only when it has fewer lines than the full one.
+        if (wantThinPath() && prepareThinPath() &&
+            !(pathArrays && pathArrays->builtFor(store, showRapid, showFeed) &&
+              pathArrays->vertexCount() <= thinArrays->vertexCount())) {
+            thinArrays->draw();
+            return true;
+        }
         if (!pathArrays)
             pathArrays = std::make_unique<PathArrays>();
-        if (pathArrays->builtFor(store, showRapid, showFeed) ||
-            pathArrays->build(*store, showRapid, showFeed)) {
+        bool ready = pathArrays->builtFor(store, showRapid, showFeed);
+        if (!ready) {
+            // Built once: not part of what a frame costs.
+            QElapsedTimer clock;
+            clock.start();
+            ready = pathArrays->build(*store, showRapid, showFeed);
+            frameSetupMs = clock.nsecsElapsed() / 1e6;
+        }
+        if (ready) {
             pathArrays->draw();
-            return;
+            return false;
         }
         // Out of memory for the arrays: the store itself is still there.
         pathMode_ = PathMode::Immediate;
     }
     store->draw(showRapid, showFeed);
+    return false;
+}
+
+bool TGLForm::wantThinPath() const
+{
+    return interacting() && lastFullFrameMs_ > frameBudgetMs;
+}
+
+double TGLForm::thinShareWanted() const
+{
+    // Filling pixels costs about in proportion to the pieces drawn: keep the
+    // share of them that fits in half the frame budget, leaving the other
+    // half to what every frame costs anyway (clearing, the axis cross,
+    // showing the picture).
+    return lastFullFrameMs_ > 0.0 ? frameBudgetMs / 2.0 / lastFullFrameMs_ : 1.0;
+}
+
+bool TGLForm::thinPathFits() const
+{
+    if (!thinArrays || !thinArrays->builtFor(trajectoryStore.get(), showRapid, showFeed))
+        return false;
+    const double ratio = thinShareWanted() / thinShare;
+    return ratio > 1.0 / 1.5 && ratio < 1.5;
+}
+
+bool TGLForm::prepareThinPath()
+{
+    const piece* store = trajectoryStore.get();
+    if (!store || thinFailed)
+        return false;
+    if (!thinArrays)
+        thinArrays = std::make_unique<PathArrays>();
+    // Never built again during a drag: the full path is not measured then.
+    if (thinArrays->builtFor(store, showRapid, showFeed) && (interacting() || thinPathFits()))
+        return true;
+    QElapsedTimer clock;
+    clock.start();
+    thinShare = thinShareWanted();
+    if (!thinArrays->buildThinned(*store, showRapid, showFeed, thinLineBudget, thinShare)) {
+        // Out of memory: interaction frames show the full path.
+        thinFailed = true;
+        return false;
+    }
+    thinBuildMs_ = clock.nsecsElapsed() / 1e6;
+    return true;
+}
+
+std::size_t TGLForm::thinnedLines() const
+{
+    return thinArrays ? thinArrays->vertexCount() / 2 : 0;
 }
 
 void TGLForm::releaseGraphics()
@@ -230,6 +318,7 @@ void TGLForm::releaseGraphics()
         glDeleteLists(axesList, 1);
     axesList = 0;
     pathArrays.reset();
+    thinArrays.reset();
     GLPanel->doneCurrent();
     graphicsReady = false;
 }
