@@ -7,14 +7,19 @@
 // Options: --lines N (repeatable; default 10000 100000 1000000), --file PATH
 // (repeatable: a G-code program instead of a generated one), --runs R
 // (default 5), --seconds S (time per run, default 2), --immediate (also time
-// the per-point immediate mode). --screenshot PNG with one --file saves a
+// the per-point immediate mode), --budget LINES (line budget of the thinned
+// path instead of the window's own). --screenshot PNG with one --file saves a
 // picture of the window instead, with the stock box given by --stock X Y Z,
 // the view brought nearer by --zoom NOTCHES of the wheel and moved up by
 // --pan DY units.
 //
 // Each run opens a new window at its default size, waits for the first
-// frame, then turns the view by one degree per frame and counts the frames
-// drawn in S seconds. Medians over the runs are printed as table rows.
+// frame and lets the window settle for 0.3 s. Then it measures S seconds of
+// frames of the full path (the view turning by one degree per frame, no
+// button held) and S seconds of a drag (left button held, 2 pixels per
+// frame), during which a slow path is drawn thinned, and the time from the
+// release to the full path on the screen. Medians over the runs are printed
+// as table rows.
 #include "engine/Conversion.h"
 #include "engine/Gcode.h"
 #include "preview/Glview.h"
@@ -105,22 +110,49 @@ std::vector<std::string> readProgram(const std::string& path)
 
 struct Run {
     double firstFrameMs;
-    double fps;
+    double fullFps;
+    double dragFps;
+    double thinnedShare; // of the frames drawn during the drag
+    double stillMs;      // from the release to the full frame on the screen
+    double fullFrameMs;  // the panel's own measure of a full frame
+    std::size_t thinLines;
+    double thinBuildMs;
 };
+
+// Waits for the frame after `frames`, then for the renderer.
+void waitForFrame(TGLForm& form, long frames)
+{
+    while (form.GLPanel->frameCount() <= frames)
+        QApplication::processEvents();
+    form.GLPanel->makeCurrent();
+    glFinish();
+}
+
+// Line budget of the thinned path (--budget), 0 for the window's own.
+std::size_t lineBudget = 0;
 
 Run measure(TGLForm::PathMode mode, double seconds)
 {
+    Run run{};
     QElapsedTimer opened;
     opened.start();
     auto form = std::make_unique<TGLForm>();
     form->setPathMode(mode);
+    if (lineBudget > 0)
+        form->setThinning(TGLForm::kDefaultFrameBudgetMs, lineBudget);
     form->show();
-    while (form->GLPanel->frameCount() < 1)
-        QApplication::processEvents();
-    form->GLPanel->makeCurrent();
-    glFinish();
-    const double first = opened.nsecsElapsed() / 1e6;
+    waitForFrame(*form, 0);
+    run.firstFrameMs = opened.nsecsElapsed() / 1e6;
 
+    // A moment for the window to settle, as before any user's first drag:
+    // the thinned path of a slow path is built now.
+    QElapsedTimer settle;
+    settle.start();
+    while (settle.elapsed() < 300)
+        QApplication::processEvents();
+
+    // The full path, the view turning one degree per frame without a button
+    // held (as on every frame before thinning existed).
     QElapsedTimer timer;
     timer.start();
     long frames = 0;
@@ -134,7 +166,41 @@ Run measure(TGLForm::PathMode mode, double seconds)
     }
     form->GLPanel->makeCurrent();
     glFinish();
-    return {first, frames / (timer.nsecsElapsed() / 1e9)};
+    run.fullFps = frames / (timer.nsecsElapsed() / 1e9);
+    run.fullFrameMs = form->lastFullFrameMs();
+
+    // A drag with the left button held: 2 pixels (1.2 degrees) per frame,
+    // back and forth.
+    int x = 300;
+    form->GLPanelMouseDown(Qt::LeftButton, Qt::NoModifier, x, 100);
+    timer.start();
+    frames = 0;
+    long thinned = 0;
+    while (timer.elapsed() < seconds * 1000 || frames < 3) {
+        x += (frames / 100) % 2 == 0 ? 2 : -2;
+        const long target = form->GLPanel->frameCount() + 1;
+        form->GLPanelMouseMove(x, 100);
+        while (form->GLPanel->frameCount() < target)
+            QApplication::processEvents();
+        ++frames;
+        thinned += form->lastFrameThinned();
+    }
+    form->GLPanel->makeCurrent();
+    glFinish();
+    run.dragFps = frames / (timer.nsecsElapsed() / 1e9);
+    run.thinnedShare = double(thinned) / double(frames);
+
+    // Release: the full path comes back.
+    timer.start();
+    const long before = form->GLPanel->frameCount();
+    form->GLPanelMouseUp();
+    if (run.thinnedShare > 0) {
+        waitForFrame(*form, before);
+        run.stillMs = timer.nsecsElapsed() / 1e6;
+    }
+    run.thinLines = form->thinnedLines();
+    run.thinBuildMs = form->thinBuildMs();
+    return run;
 }
 
 double median(std::vector<double> values)
@@ -159,16 +225,24 @@ void bench(const std::string& name, const std::vector<std::string>& program, int
     if (immediate)
         modes.push_back(TGLForm::PathMode::Immediate);
     for (TGLForm::PathMode mode : modes) {
-        std::vector<double> first, fps;
+        std::vector<double> first, full, drag, share, still, fullMs, thinMs, thinLines;
         for (int r = 0; r < runs; ++r) {
             Run run = measure(mode, seconds);
             first.push_back(run.firstFrameMs);
-            fps.push_back(run.fps);
+            full.push_back(run.fullFps);
+            drag.push_back(run.dragFps);
+            share.push_back(run.thinnedShare);
+            still.push_back(run.stillMs);
+            fullMs.push_back(run.fullFrameMs);
+            thinMs.push_back(run.thinBuildMs);
+            thinLines.push_back(double(run.thinLines));
         }
-        std::printf("| %s | %zu | %zu | %s | %.0f | %.1f | (conversion %.0f ms)\n", name.c_str(),
-                    store.getSegments().size(), store.pointCount(),
+        std::printf("| %s | %zu | %zu | %s | %.0f | %.1f | %.1f | %.0f %% | %.0f | %.0f | %.0f | "
+                    "%.0f | (conversion %.0f ms)\n",
+                    name.c_str(), store.getSegments().size(), store.pointCount(),
                     mode == TGLForm::PathMode::Immediate ? "immediate" : "arrays", median(first),
-                    median(fps), convertMs);
+                    median(full), median(drag), 100 * median(share), median(thinLines),
+                    median(thinMs), median(fullMs), median(still), convertMs);
         std::fflush(stdout);
     }
 }
@@ -227,6 +301,8 @@ int main(int argc, char** argv)
             runs = std::max(1, args[++i].toInt());
         else if (a == "--seconds" && more)
             seconds = std::max(0.1, args[++i].toDouble());
+        else if (a == "--budget" && more)
+            lineBudget = args[++i].toULong();
         else if (a == "--immediate")
             immediate = true;
         else if (a == "--screenshot" && more)
@@ -240,7 +316,8 @@ int main(int argc, char** argv)
         else {
             std::fprintf(stderr,
                          "usage: %s [--lines N]... [--file PATH]... [--runs R] [--seconds S] "
-                         "[--immediate] [--screenshot PNG --stock X Y Z --zoom NOTCHES --pan DY]\n",
+                         "[--immediate] [--budget LINES] [--screenshot PNG --stock X Y Z --zoom "
+                         "NOTCHES --pan DY]\n",
                          argv[0]);
             return 2;
         }
@@ -250,8 +327,10 @@ int main(int argc, char** argv)
     if (sizes.empty() && files.empty())
         sizes = {10000, 100000, 1000000};
 
-    std::printf("| program | segments | points | path | first frame (ms) | frames/s |\n");
-    std::printf("|---|---|---|---|---|---|\n");
+    std::printf("| program | segments | points | path | first frame (ms) | full frames/s | "
+                "drag frames/s | thinned | thinned lines | thin build (ms) | full frame (ms) | "
+                "still after drag (ms) |\n");
+    std::printf("|---|---|---|---|---|---|---|---|---|---|---|---|\n");
     for (long lines : sizes)
         bench(std::to_string(lines) + " lines", pocketProgram(lines), runs, seconds, immediate);
     for (const std::string& path : files)
