@@ -11,7 +11,7 @@
 // path instead of the window's own). --screenshot PNG with one --file saves a
 // picture of the window instead, with the stock box given by --stock X Y Z,
 // the view brought nearer by --zoom NOTCHES of the wheel and moved up by
-// --pan DY units.
+// --pan DY units; with --held, as drawn while a mouse button is held.
 //
 // Each run opens a new window at its default size, waits for the first
 // frame and lets the window settle for 0.3 s. Then it measures S seconds of
@@ -248,15 +248,18 @@ void bench(const std::string& name, const std::vector<std::string>& program, int
 }
 
 // Opens the preview on the program's path, as the user first sees it, with
-// the stock box ticked, and saves the whole window.
+// the stock box ticked, and saves the whole window; with `held`, as it is
+// drawn while a mouse button is held (thinned if the path is slow).
 int screenshot(const std::string& program, const QString& png, const QStringList& stock,
-               int notches, float panY)
+               int notches, float panY, bool held)
 {
     CommandLines output;
     std::vector<int32_t> lineMap;
     ConversionObserver quiet;
     runConversion(readProgram(program), "40", "40", "40", output, lineMap, quiet);
     TGLForm form;
+    if (lineBudget > 0)
+        form.setThinning(TGLForm::kDefaultFrameBudgetMs, lineBudget);
     form.XBrut->setText(stock.value(0, "20"));
     form.YBrut->setText(stock.value(1, "50"));
     form.ZBrut->setText(stock.value(2, "10"));
@@ -268,6 +271,8 @@ int screenshot(const std::string& program, const QString& png, const QStringList
     timer.start();
     while (timer.elapsed() < 1000)
         QApplication::processEvents();
+    if (held)
+        form.GLPanelMouseDown(Qt::LeftButton, Qt::NoModifier, 10, 10);
     if (!form.grab().save(png)) {
         std::fprintf(stderr, "%s: cannot be written\n", png.toLocal8Bit().constData());
         return 1;
@@ -289,6 +294,7 @@ int main(int argc, char** argv)
     QStringList stock;
     int notches = 0;
     float panY = 0;
+    bool held = false;
     const QStringList args = QApplication::arguments();
     for (int i = 1; i < args.size(); ++i) {
         const QString& a = args[i];
@@ -305,6 +311,8 @@ int main(int argc, char** argv)
             lineBudget = args[++i].toULong();
         else if (a == "--immediate")
             immediate = true;
+        else if (a == "--held")
+            held = true;
         else if (a == "--screenshot" && more)
             png = args[++i];
         else if (a == "--pan" && more)
@@ -323,7 +331,7 @@ int main(int argc, char** argv)
         }
     }
     if (!png.isEmpty())
-        return files.size() == 1 ? screenshot(files[0], png, stock, notches, panY) : 2;
+        return files.size() == 1 ? screenshot(files[0], png, stock, notches, panY, held) : 2;
     if (sizes.empty() && files.empty())
         sizes = {10000, 100000, 1000000};
 
