@@ -24,8 +24,20 @@ static FileDialogHandler& fileDialogHandler()
     return handler;
 }
 
-BoxAnswer showMessageBox(QWidget* parent, const BoxRequest& request)
+static QString boundedText(const QString& text)
 {
+    if (text.size() <= kLongestBoxText)
+        return text;
+    qsizetype keep = kLongestBoxText - 1;
+    if (text.at(keep - 1).isHighSurrogate())
+        --keep; // never half a character
+    return text.left(keep) + QChar(0x2026);
+}
+
+BoxAnswer showMessageBox(QWidget* parent, const BoxRequest& full)
+{
+    BoxRequest request = full;
+    request.text = boundedText(full.text);
     if (messageBoxHandler())
         return messageBoxHandler()(parent, request);
 

@@ -25,6 +25,13 @@ struct BoxRequest {
 
 using MessageBoxHandler = std::function<BoxAnswer(QWidget* parent, const BoxRequest&)>;
 
+// Longest text a box shows. A longer one (a refused word group can be a
+// whole 50 MB line) is cut and ends with an ellipsis: laying out such a text
+// would freeze the desktop, and nobody could read it anyway.
+inline constexpr qsizetype kLongestBoxText = 2000;
+
+// Shows the box (through the installed handler, if any) with its text cut
+// to kLongestBoxText characters.
 BoxAnswer showMessageBox(QWidget* parent, const BoxRequest& request);
 // A failure: caption "Tolvane", warning icon, OK.
 void showError(QWidget* parent, const QString& text);
