@@ -14,6 +14,27 @@
 namespace {
 
 std::string overriddenPath;
+// What the last load could not use (see settingsProblems).
+std::vector<std::string> problems;
+
+std::string quoted(const std::string& text)
+{
+    return "\"" + text + "\"";
+}
+
+// Notes a value that is present but does not read as a number.
+void checkNumberText(const IniFile& ini, const char* key, bool whole, const std::string& used)
+{
+    const auto text = ini.value("Machine", key);
+    if (!text)
+        return;
+    float real = 0.0f;
+    int32_t integer = 0;
+    const bool ok = whole ? parseSettingsInteger(*text, integer) : parseSettingsFloat(*text, real);
+    if (!ok)
+        problems.push_back(std::string(key) + " = " + quoted(*text) + " is not " +
+                           (whole ? "a whole number" : "a number") + "; " + used + " is used.");
+}
 
 // The French texts of the user interface, by key. Other languages come from
 // the settings file only; without it every window speaks French.
@@ -84,6 +105,8 @@ const char* languageSection(int language)
 void readAxis(const IniFile& ini, const char* pitchKey, const char* stepsKey, float& pitch,
               int32_t& stepsPerRev, float& stepsPerMm)
 {
+    checkNumberText(ini, pitchKey, false, formatSettingsFloat(kDefaultPitch));
+    checkNumberText(ini, stepsKey, true, std::to_string(kDefaultStepsPerRev));
     pitch = ini.readFloat("Machine", pitchKey, kDefaultPitch);
     stepsPerRev = ini.readInteger("Machine", stepsKey, kDefaultStepsPerRev);
     bool usable = pitch > 0.0f && stepsPerRev > 0;
@@ -94,6 +117,12 @@ void readAxis(const IniFile& ini, const char* pitchKey, const char* stepsKey, fl
         usable = std::isfinite(stepsPerMm) && stepsPerMm >= 1.0f && stepsPerMm < 2147483648.0f;
     }
     if (!usable) {
+        problems.push_back(std::string(pitchKey) + " = " + formatSettingsFloat(pitch) + " with " +
+                           stepsKey + " = " + std::to_string(stepsPerRev) +
+                           " gives no usable steps per millimetre (a lead above 0 and at least "
+                           "one whole step per millimetre are needed); the factory " +
+                           formatSettingsFloat(kDefaultPitch) + " mm and " +
+                           std::to_string(kDefaultStepsPerRev) + " steps are used.");
         pitch = kDefaultPitch;
         stepsPerRev = kDefaultStepsPerRev;
         stepsPerMm = kDefaultStepsPerMm;
@@ -109,8 +138,14 @@ std::string wholeNumberText(float value)
 // factory value instead of writing a header that stops the machine.
 float readSpeed(const IniFile& ini, const char* key, float def)
 {
+    checkNumberText(ini, key, false, formatSettingsFloat(def));
     const float speed = ini.readFloat("Machine", key, def);
-    return speed > 0.0f ? speed : def;
+    if (speed > 0.0f)
+        return speed;
+    problems.push_back(std::string(key) + " = " + formatSettingsFloat(speed) +
+                       " is not a speed the machine can run; " + formatSettingsFloat(def) +
+                       " is used.");
+    return def;
 }
 
 // Every window looks its captions up one by one, each lookup reading the
@@ -183,6 +218,10 @@ void overrideSettingsFilePath(const std::string& path)
 StepsPerMmTexts loadMachineSettings(const std::function<void()>& showAboutBox)
 {
     const IniFile& ini = settingsFile();
+    problems.clear();
+    if (!ini.loadError().empty())
+        problems.push_back("The file could not be read (" + ini.loadError() +
+                           "); every setting takes its factory value.");
     MachineSettings s;
     s.editorPath = ini.readString("Applications", "Editeur", s.editorPath);
     s.driverPath = ini.readString("Applications", "Driver", s.driverPath);
@@ -197,10 +236,14 @@ StepsPerMmTexts loadMachineSettings(const std::function<void()>& showAboutBox)
     // the chord computation of arcs meaningless.
     float precision = kDefaultPrecision;
     const auto text = ini.value("Machine", "Precision");
-    if (text && parseSettingsFloat(*text, precision) && precision > 0.0f)
+    if (text && parseSettingsFloat(*text, precision) && precision > 0.0f) {
         s.arcPrecision = precision;
-    else
+    } else {
         s.arcPrecision = kDefaultPrecision;
+        if (text)
+            problems.push_back("Precision = " + quoted(*text) + " is not a number above 0; " +
+                               formatSettingsFloat(kDefaultPrecision) + " is used.");
+    }
 
     s.language = ini.readInteger("Langue", "current", 0);
     const bool aboutSwitchedOff = ini.readBool("About", "Affiche", false);
@@ -213,6 +256,11 @@ StepsPerMmTexts loadMachineSettings(const std::function<void()>& showAboutBox)
     if (!aboutSwitchedOff && showAboutBox)
         showAboutBox();
     return texts;
+}
+
+const std::vector<std::string>& settingsProblems()
+{
+    return problems;
 }
 
 std::string lookupText(int language, const std::string& key, const std::string& frenchDefault)

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "engine/Gcode.h"
 
@@ -25,6 +26,12 @@ struct StepsPerMmTexts {
 // steps per millimetre and returns their whole-number texts. When About/Affiche
 // is false it calls showAboutBox (if given) before returning.
 StepsPerMmTexts loadMachineSettings(const std::function<void()>& showAboutBox = {});
+
+// The values that the last loadMachineSettings found in the file but could
+// not use, one sentence each naming the key, the text and what was used
+// instead; also a file that exists but could not be read. Empty when every
+// value was usable or missing (a missing value quietly takes its default).
+const std::vector<std::string>& settingsProblems();
 
 // The numbered user-interface text `key` in the section of `language`
 // ("FR", "DE", "GB" for 0, 1, 2), `frenchDefault` when missing.

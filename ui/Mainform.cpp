@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFile>
 #include <QFrame>
 #include <QIcon>
 #include <QItemSelectionModel>
@@ -213,6 +214,18 @@ void TForm1::loadSettings()
     Ofy->setText(QString::fromStdString(texts.ofy));
     Ofz->setText(QString::fromStdString(texts.ofz));
     language_ = machineSettings.language;
+
+    // Values edited by hand into the file that the machine cannot use (a
+    // lead of 0, a negative speed) were replaced by factory values; say so
+    // rather than translate with other mechanics than the file seems to set.
+    const std::vector<std::string>& problems = settingsProblems();
+    if (!problems.empty()) {
+        QString text = QStringLiteral("Some settings in \"%1\" cannot be used:")
+                           .arg(QFile::decodeName(QByteArray::fromStdString(settingsFilePath())));
+        for (const std::string& problem : problems)
+            text += QLatin1Char('\n') + settingsTextToQString(problem);
+        showError(this, text);
+    }
 }
 
 void TForm1::localiseMenus()

@@ -150,8 +150,12 @@ struct SettingsCase {
     std::function<std::string()> settings;
     const char* stepsPerMm; // Ofx, Ofy and Ofz
     std::vector<std::string> commands;
+    // Parts of the one box that names the values the window could not use;
+    // empty: no box at all.
+    std::vector<std::string> problems = {};
     bool aboutShown = false; // the file does not turn the About box off
     const char* fileMenu = "Fichier";
+    bool folder = false; // a folder stands where the settings file should be
 };
 
 void PrintTo(const SettingsCase& c, std::ostream* out)
@@ -170,11 +174,32 @@ std::vector<SettingsCase> settingsCases()
          text("[About]\nAffiche=1\n[Machine]\nPas de vis X=0\nPas de vis Y=-5\n"
               "Pas de vis Z=-0\nPas par tour Z=-200\n"),
          "40",
-         {"PA 400,0;", "PA 40,0;"}},
+         {"PA 400,0;", "PA 40,0;"},
+         {"Pas de vis X = 0 with Pas par tour X = 200 gives no usable steps per millimetre",
+          "Pas de vis Y = -5 with", "Pas de vis Z = -0 with Pas par tour Z = -200",
+          "factory 5 mm and 200 steps are used"}},
+        {"UnusableNumbers",
+         text("[About]\nAffiche=1\n[Machine]\nVitesse maxi=vite\nVitesse maxi Z=-3\n"
+              "Pas par tour X=2.5e3\nPrecision=0,0\n"),
+         "40",
+         {"PA 400,0;"},
+         {"Vitesse maxi = \"vite\" is not a number; 50 is used.",
+          "Vitesse maxi Z = -3 is not a speed the machine can run; 30 is used.",
+          "Pas par tour X = \"2.5e3\" is not a whole number; 200 is used.",
+          "Precision = \"0,0\" is not a number above 0"}},
+        {"SettingsPathIsAFolder",
+         text(""),
+         "40",
+         {"PA 400,0;"},
+         {"The file could not be read", "is a folder", "every setting takes its factory value"},
+         true,
+         "Fichier",
+         true},
         {"BinarySettingsFile",
          [] { return badinput::binaryBytes(64 * 1024, 777); },
          "40",
          {"PA 400,0;"},
+         {},
          true},
         {"SettingsFileOf100MB",
          [] {
@@ -187,6 +212,7 @@ std::vector<SettingsCase> settingsCases()
          },
          "40",
          {"PA 400,0;", "VS  20.00;"},
+         {},
          false,
          "Fichier du bout"},
     };
@@ -199,7 +225,12 @@ TEST_P(WindowBadSettings, LoadedInTimeWithUsableMachineValues)
 {
     const SettingsCase& c = GetParam();
     const std::string bytes = c.settings();
-    writeSettings(bytes);
+    if (c.folder) {
+        ASSERT_TRUE(QFile::remove(path("Tolvane.ini")));
+        ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("Tolvane.ini")));
+    } else {
+        writeSettings(bytes);
+    }
     const auto start = std::chrono::steady_clock::now();
     makeForm();
     openProgram("G2X10I5\nG0X1\n");
@@ -208,7 +239,19 @@ TEST_P(WindowBadSettings, LoadedInTimeWithUsableMachineValues)
     EXPECT_EQ(form->Ofx->text().toStdString(), c.stepsPerMm);
     EXPECT_EQ(form->Ofy->text().toStdString(), c.stepsPerMm);
     EXPECT_EQ(form->Ofz->text().toStdString(), c.stepsPerMm);
-    EXPECT_TRUE(boxes.empty()) << badinput::utf8(boxes.front().text);
+    if (c.problems.empty()) {
+        EXPECT_TRUE(boxes.empty()) << badinput::utf8(boxes.front().text);
+    } else {
+        ASSERT_EQ(boxes.size(), 1u);
+        const std::string shown = badinput::utf8(boxes[0].text);
+        EXPECT_NE(shown.find("Some settings in \"" + path("Tolvane.ini").toStdString() +
+                             "\" cannot be used:"),
+                  std::string::npos)
+            << shown;
+        for (const std::string& part : c.problems)
+            EXPECT_NE(shown.find(part), std::string::npos) << part << "\nin: " << shown;
+        EXPECT_EQ(boxes[0].icon, QMessageBox::Warning);
+    }
     EXPECT_EQ(badinput::utf8(form->Fichier1->title()), c.fileMenu);
     EXPECT_EQ(std::count(dialogs.begin(), dialogs.end(), "TAboutBox"), c.aboutShown ? 1 : 0);
     auto from = form->commandLines().begin();
@@ -217,7 +260,9 @@ TEST_P(WindowBadSettings, LoadedInTimeWithUsableMachineValues)
         ASSERT_NE(from, form->commandLines().end()) << "missing, or out of order: " << expected;
         ++from;
     }
-    EXPECT_EQ(readBytes(path("Tolvane.ini")), bytes) << "reading never changes the file";
+    if (!c.folder) {
+        EXPECT_EQ(readBytes(path("Tolvane.ini")), bytes) << "reading never changes the file";
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, WindowBadSettings, ::testing::ValuesIn(settingsCases()),
