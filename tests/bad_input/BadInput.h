@@ -19,6 +19,24 @@ namespace badinput {
 
 namespace fs = std::filesystem;
 
+// Time bounds are set for an optimised build; a debug build and, much more,
+// a sanitizer build run the same inputs several times slower.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_UNDEFINED__)
+inline constexpr int kSlowBuildFactor = 8;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(undefined_behavior_sanitizer)
+inline constexpr int kSlowBuildFactor = 8;
+#elif defined(NDEBUG)
+inline constexpr int kSlowBuildFactor = 1;
+#else
+inline constexpr int kSlowBuildFactor = 4;
+#endif
+#elif defined(NDEBUG)
+inline constexpr int kSlowBuildFactor = 1;
+#else
+inline constexpr int kSlowBuildFactor = 4;
+#endif
+
 // Pseudo-random bytes, the same on every run.
 inline std::string binaryBytes(std::size_t size, uint32_t seed = 12345)
 {

@@ -226,13 +226,14 @@ TEST_P(BadInput, EndsInTimeWithWellFormedLinesAndNamedReports)
     args.push_back(input);
 
     const auto started = std::chrono::steady_clock::now();
-    const Outcome run = runConverter(args, "", "", c.seconds);
+    const Outcome run = runConverter(args, "", "", c.seconds * badinput::kSlowBuildFactor);
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     RecordProperty("seconds", std::to_string(seconds));
     std::printf("[ time     ] %s: %.2f s\n", c.name, seconds);
 
-    ASSERT_FALSE(run.timedOut) << "no end within " << c.seconds << " s";
+    ASSERT_FALSE(run.timedOut) << "no end within " << c.seconds * badinput::kSlowBuildFactor
+                               << " s";
     ASSERT_EQ(run.signal, 0) << "killed by signal " << run.signal;
     EXPECT_EQ(run.exitCode, c.exitCode) << run.err.substr(0, 2000);
 
@@ -352,10 +353,10 @@ TEST_P(UnwritableResult, ExitOneNamingTheFileAndTheOldFileKept)
 
     Outcome run;
     if (command.empty()) {
-        run = runConverter(args, "", "", 60);
+        run = runConverter(args, "", "", 60 * badinput::kSlowBuildFactor);
     } else {
         command.insert(command.end(), args.begin(), args.end());
-        run = badinput::runProgram(command, 60);
+        run = badinput::runProgram(command, 60 * badinput::kSlowBuildFactor);
     }
     ASSERT_FALSE(run.timedOut);
     ASSERT_EQ(run.signal, 0);

@@ -75,8 +75,9 @@ inline std::string utf8(const QString& text)
 
 class MainformBadInputTest : public MainformTest {
   protected:
-    // Seconds a test may take; each test body runs under its own watchdog.
-    static constexpr int kSeconds = 120;
+    // Seconds a test may take (in an optimised build); each test runs under
+    // its own watchdog.
+    static constexpr int kSeconds = 60 * badinput::kSlowBuildFactor;
 
     void SetUp() override
     {
