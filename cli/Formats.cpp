@@ -41,7 +41,7 @@ void writeCommandFile(AtomicOutput& file, const CommandLines& lines)
 {
     std::string chunk;
     chunk.reserve(kChunk + 256);
-    for (const std::string& line : lines) {
+    for (std::string_view line : lines) {
         chunk.append(line);
         chunk.append("\r\n");
         flushIfFull(file, chunk);

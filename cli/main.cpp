@@ -174,11 +174,6 @@ int run(const ConvertOptions& options)
     work.sourceLines = splitSourceViews(bytes.view());
 
     StepsPerMmTexts steps = loadMachineSettings();
-    // The run clears the list but keeps its capacity. Reserving room for a
-    // few command lines per source line spares the growing list its copies
-    // and its doubled peak; pages never written are never made resident.
-    work.commands.reserve(4 * work.sourceLines.size() + 64);
-    adviseHugePages(work.commands.data(), work.commands.capacity() * sizeof(std::string));
     CliObserver observer(inputName, options.quiet);
     runConversion(work.sourceLines, steps.ofx, steps.ofy, steps.ofz, work.commands, work.lineMap,
                   observer);

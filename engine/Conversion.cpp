@@ -32,22 +32,31 @@ std::size_t semicolonComment(const std::string& s)
 
 } // namespace
 
-std::string cleanSourceLine(std::string_view line)
+void cleanSourceLine(std::string_view line, std::string& s)
 {
-    // Upper case, without blanks (tabs and other bytes stay).
-    std::string s;
-    s.reserve(line.size());
+    // Upper case, without blanks (tabs and other bytes stay). Most lines hold
+    // nothing else to clean: no comment, no block number, no "%".
+    s.resize(line.size());
+    char* const out = s.data();
+    std::size_t kept = 0;
+    bool more = false;
     for (char c : line) {
         if (c == ' ')
             continue;
         if (c >= 'a' && c <= 'z')
             c = static_cast<char>(c - 'a' + 'A');
-        s.push_back(c);
+        more |= c == '%' || c == ';' || c == '(' || c == 'N';
+        out[kept++] = c;
     }
+    s.resize(kept);
+    if (!more)
+        return;
 
     // A program start or end marker is a comment.
-    if (s.find('%') != std::string::npos)
-        return "()";
+    if (s.find('%') != std::string::npos) {
+        s = "()";
+        return;
+    }
 
     // CAM programs end lines with "; comment": its letters must not act as
     // words (the N of "clearance" would cut the move away).
@@ -74,38 +83,20 @@ std::string cleanSourceLine(std::string_view line)
             ++first;
         s.erase(0, first);
     }
-    return s;
 }
 
-std::vector<std::string> splitWordGroups(const std::string& block)
+std::string cleanSourceLine(std::string_view line)
 {
-    return splitWordGroups(std::string(block));
+    std::string cleaned;
+    cleanSourceLine(line, cleaned);
+    return cleaned;
 }
 
-std::vector<std::string> splitWordGroups(std::string&& block)
+std::vector<std::string> splitWordGroups(std::string_view block)
 {
     std::vector<std::string> groups;
-    std::size_t i = block.find_first_of("GM");
-    if (i == std::string::npos || i + 1 >= block.size() || !isDigit(block[i + 1])) {
-        groups.push_back(std::move(block));
-        return groups;
-    }
-    // Text before the first G or M stays with it only when it is the one
-    // G/M word of the block.
-    std::size_t start = 0; // start of the remaining block
-    for (;;) {
-        std::size_t next = block.find_first_of("GM", i + 1);
-        if (next == std::string::npos) {
-            if (start == 0)
-                groups.push_back(std::move(block));
-            else
-                groups.push_back(block.substr(start));
-            return groups;
-        }
-        groups.push_back(block.substr(i, next - i));
-        start = next;
-        i = next;
-    }
+    forEachWordGroup(block, [&](std::string_view group) { groups.emplace_back(group); });
+    return groups;
 }
 
 void commaToPoint(std::string& text)
@@ -149,11 +140,12 @@ void runConversion(std::span<const std::string_view> sourceLines, const std::str
     const int count = static_cast<int>(sourceLines.size());
     lineMap.reserve(sourceLines.size());
     observer.progressStart(count);
+    std::string cleaned;
     for (int i = 0; i < count; ++i) {
         lineMap.push_back(static_cast<int32_t>(output.size()));
-        std::string cleaned = cleanSourceLine(sourceLines[i]);
+        cleanSourceLine(sourceLines[i], cleaned);
         observer.highlight(i);
-        translateBlock(std::move(cleaned), output, lineMap.back(),
+        translateBlock(cleaned, output, lineMap.back(),
                        [&](const std::string& group) { observer.reportIgnored(i, group); });
         observer.highlight(-1);
         observer.progress(i);

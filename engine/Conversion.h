@@ -31,17 +31,21 @@ class ConversionObserver {
 
 // Cleans one source line: upper case, no blanks, comments and block number cut.
 std::string cleanSourceLine(std::string_view line);
-// Cuts a cleaned block into word groups, each starting at a G or M word.
-std::vector<std::string> splitWordGroups(const std::string& block);
-// The same, taking over the block: a block of one group is not copied.
-std::vector<std::string> splitWordGroups(std::string&& block);
+// The same into `cleaned`, whose memory is reused from line to line.
+void cleanSourceLine(std::string_view line, std::string& cleaned);
+// Cuts a cleaned block into word groups, each starting at a G or M word, and
+// calls f(group) for each; the groups are views into the block.
+template <typename F> void forEachWordGroup(std::string_view block, F&& f);
+// The same groups as a list.
+std::vector<std::string> splitWordGroups(std::string_view block);
 // Replaces every "," by "." in place.
 void commaToPoint(std::string& text);
 
 // Translates one cleaned block: appends to `output`, sets `lineMapEntry` to -1
-// and calls report(group) for every rejected group.
+// and calls report(group) with the group as a std::string for every rejected
+// group.
 template <typename Report>
-void translateBlock(std::string cleaned, CommandLines& output, int32_t& lineMapEntry,
+void translateBlock(std::string_view cleaned, CommandLines& output, int32_t& lineMapEntry,
                     Report&& report);
 
 // The whole run. `ofx`, `ofy`, `ofz` are the whole-number texts of steps per
@@ -62,22 +66,50 @@ std::vector<std::string_view> splitSourceViews(std::string_view bytes);
 // The same lines as copies of their own.
 std::vector<std::string> splitSourceText(std::string_view bytes);
 
-// --- template definition ---
+// --- template definitions ---
+template <typename F> void forEachWordGroup(std::string_view block, F&& f)
+{
+    const auto isCode = [](char c) { return c == 'G' || c == 'M'; };
+    const std::size_t size = block.size();
+    std::size_t i = 0;
+    while (i < size && !isCode(block[i]))
+        ++i;
+    if (i + 1 >= size || block[i + 1] < '0' || block[i + 1] > '9') {
+        f(block);
+        return;
+    }
+    // Text before the first G or M stays with it only when it is the one
+    // G/M word of the block.
+    bool first = true;
+    for (;;) {
+        std::size_t next = i + 1;
+        while (next < size && !isCode(block[next]))
+            ++next;
+        if (next == size) {
+            f(first ? block : block.substr(i));
+            return;
+        }
+        f(block.substr(i, next - i));
+        first = false;
+        i = next;
+    }
+}
+
 template <typename Report>
-void translateBlock(std::string cleaned, CommandLines& output, int32_t& lineMapEntry,
+void translateBlock(std::string_view cleaned, CommandLines& output, int32_t& lineMapEntry,
                     Report&& report)
 {
-    commaToPoint(cleaned);
-    for (std::string& group : splitWordGroups(std::move(cleaned))) {
-        CommandLines lines = dispatchWordGroup(group);
-        if (lines.empty())
-            continue;
-        if (lines.front() == kErrorLine) {
-            lineMapEntry = -1;
-            report(group);
-            continue;
-        }
-        for (std::string& line : lines)
-            output.push_back(std::move(line));
+    // A decimal comma is read as a point.
+    if (cleaned.find(',') != std::string_view::npos) {
+        std::string pointed(cleaned);
+        commaToPoint(pointed);
+        translateBlock(std::string_view(pointed), output, lineMapEntry, report);
+        return;
     }
+    forEachWordGroup(cleaned, [&](std::string_view group) {
+        if (!dispatchWordGroup(group, output)) {
+            lineMapEntry = -1;
+            report(std::string(group));
+        }
+    });
 }

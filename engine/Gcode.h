@@ -3,9 +3,10 @@
 //
 // The engine is a set of free functions over two global records (modalState,
 // machineSettings) and the global tool-path store (trajectoryStore). Every
-// handler takes its word group by value and returns the command lines for the
-// PROFILER controller. The single line "error" tells the block reader that the
-// group was not translated.
+// handler reads its word group and appends the command lines for the PROFILER
+// controller to the run's list. A handler that cannot translate its group
+// returns false; the dispatcher then takes back whatever it had appended, so
+// a rejected group writes nothing.
 //
 // Number semantics matter here: positions are 32-bit floats in machine steps,
 // products are formed in extended precision (long double) and narrowed when
@@ -18,13 +19,13 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/CommandLines.h"
+
 class piece;
 class trajectoire;
 
-// An ordered list of command lines without line terminators.
-using CommandLines = std::vector<std::string>;
-
-// The one line that marks a rejected word group.
+// The one line that stands for a rejected word group in a group's own list
+// (dispatchWordGroup without an output list).
 inline constexpr const char* kErrorLine = "error";
 
 struct MachineSettings {
@@ -80,6 +81,12 @@ extern MachineSettings machineSettings;
 extern std::unique_ptr<piece> trajectoryStore;
 extern std::unique_ptr<trajectoire> currentSegment;
 
+// Starts currentSegment at the current position with the given kind.
+void beginSegment(int32_t kind);
+// Adds currentSegment to the store and ends it. Its memory is kept for the
+// next move: a million moves would otherwise cost two heap blocks each.
+void storeSegment();
+
 // Start state of a conversion run; replaces the tool-path store.
 void resetTranslator();
 
@@ -87,7 +94,13 @@ void resetTranslator();
 void resetEngineForProgramStart();
 
 // ---- dispatch (Gcode_dispatch.cpp) ----
-CommandLines dispatchWordGroup(std::string group);
+// Translates one word group: appends its command lines to `lines` and returns
+// true, or returns false and leaves `lines` as it was when the group cannot
+// be translated.
+bool dispatchWordGroup(std::string_view group, CommandLines& lines);
+// The same with a list of the group's own: the single line "error" when the
+// group is rejected.
+CommandLines dispatchWordGroup(std::string_view group);
 
 // Reads the number that starts at `position` with the C library's decimal
 // conversion rules (longest valid prefix, 0 when there is none).
@@ -106,10 +119,28 @@ int32_t truncSteps(float value);
 bool fitsSteps(float value);
 double vectorLength(float a, float b);
 
+// A short command line built on the stack, read as a string_view.
+class LineText {
+  public:
+    operator std::string_view() const { return {text, length}; }
+    std::string_view view() const { return {text, length}; }
+    void add(std::string_view part);
+    void add(char c)
+    {
+        if (length < sizeof text)
+            text[length++] = c;
+    }
+    void addInt(int32_t value);
+
+  private:
+    char text[48];
+    std::size_t length = 0;
+};
+
 // The two move commands of the controller: "PA x,y;" (X and Y together) and
 // "@ZA z;" (Z alone), positions truncated to whole machine steps.
-std::string positionLine(float x, float y);
-std::string heightLine(float z);
+LineText positionLine(float x, float y);
+LineText heightLine(float z);
 double vectorAngle(double x, double y);
 
 // Coordinate conversion of one word value: value x axis factor, narrowed to
@@ -126,11 +157,14 @@ float stepsZ(double value);
 bool findWord(std::string_view group, char letter, double& value);
 
 // Position of the preview: machine steps x 0.025.
-float previewScale(float steps);
+inline float previewScale(float steps)
+{
+    return static_cast<float>(static_cast<long double>(steps) * 0.025);
+}
 
 // ---- straight moves (Gcode_moves.cpp) ----
-CommandLines rapidMove(std::string group);
-CommandLines feedMove(std::string group);
+bool rapidMove(std::string_view group, CommandLines& lines);
+bool feedMove(std::string_view group, CommandLines& lines);
 void writeFeedSpeed(CommandLines& lines, std::string_view group);
 void writeSteppedMove(CommandLines& lines, float x, float y, float z);
 
@@ -145,24 +179,24 @@ int64_t stairCount(float x, float y, float z);
 bool steppedMoveFits(float x, float y, float z);
 
 // ---- arcs (Gcode_arcs.cpp) ----
-CommandLines arcMoveCW(std::string group);
-CommandLines arcMoveCCW(std::string group);
-CommandLines arcXY(float x, float y, float z, float i, float j, bool clockwise);
-CommandLines arcXZ(float x, float y, float z, float i, float k, bool clockwise);
-CommandLines arcYZ(float x, float y, float z, float j, float k, bool clockwise);
+bool arcMoveCW(std::string_view group, CommandLines& lines);
+bool arcMoveCCW(std::string_view group, CommandLines& lines);
+void arcXY(CommandLines& lines, float x, float y, float z, float i, float j, bool clockwise);
+void arcXZ(CommandLines& lines, float x, float y, float z, float i, float k, bool clockwise);
+void arcYZ(CommandLines& lines, float x, float y, float z, float j, float k, bool clockwise);
 
 // ---- drilling cycles (Gcode_drilling.cpp) ----
-CommandLines drillCycle(std::string group);
-CommandLines repeatDrillCycle(std::string group);
-CommandLines cancelDrillCycle();
+bool drillCycle(std::string_view group, CommandLines& lines);
+bool repeatDrillCycle(std::string_view group, CommandLines& lines);
+void cancelDrillCycle(CommandLines& lines);
 void drillHoles(CommandLines& lines, trajectoire& segment, float x, float y);
 void moveToHole(CommandLines& lines, trajectoire& segment, float x, float y);
 
 // ---- return to reference, program, spindle, tool, dwell (Gcode_commands.cpp) ----
-CommandLines returnToReference(std::string group);
-CommandLines programEndM2();
-CommandLines programEndM30();
-CommandLines spindleOn(std::string group);
-CommandLines spindleOff(std::string group);
-CommandLines toolChange(std::string group);
-CommandLines dwell(std::string group);
+bool returnToReference(std::string_view group, CommandLines& lines);
+void programEndM2(CommandLines& lines);
+void programEndM30(CommandLines& lines);
+bool spindleOn(std::string_view group, CommandLines& lines);
+void spindleOff(CommandLines& lines);
+bool toolChange(std::string_view group, CommandLines& lines);
+bool dwell(std::string_view group, CommandLines& lines);

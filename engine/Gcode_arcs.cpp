@@ -139,7 +139,7 @@ bool arcStairsFit(int axis1, int axis2, int linearAxis, float o1, float o2, floa
            motorSteps(linearAxis, linear) <= kMaxStairs;
 }
 
-CommandLines arcMove(const std::string& group, bool clockwise)
+bool arcMove(std::string_view group, bool clockwise, CommandLines& lines)
 {
     ModalState& m = modalState;
     const bool relative = !m.absoluteMode;
@@ -176,21 +176,18 @@ CommandLines arcMove(const std::string& group, bool clockwise)
             fits = arcFits(m.currentY, m.currentZ, j, k) &&
                    arcStairsFit(1, 2, 0, j, k, x - m.currentX) && steppedMoveFits(x, y, z);
         if (!fits)
-            return {kErrorLine};
+            return false;
     }
 
-    currentSegment = std::make_unique<trajectoire>(
-        previewScale(m.currentX), previewScale(m.currentY), previewScale(m.currentZ), kKindFeed);
-    CommandLines lines;
+    beginSegment(kKindFeed);
     writeFeedSpeed(lines, group);
 
-    CommandLines chords;
     switch (m.plane) {
     case 0:
-        chords = arcXY(x, y, z, i, j, clockwise);
+        arcXY(lines, x, y, z, i, j, clockwise);
         break;
     case 1:
-        chords = arcXZ(x, y, z, i, k, clockwise);
+        arcXZ(lines, x, y, z, i, k, clockwise);
         break;
     case 2:
         // The plane routines turn in the frame (first axis right, second
@@ -198,44 +195,38 @@ CommandLines arcMove(const std::string& group, bool clockwise)
         // seen from +Y in G18 and from +X in G19: in XZ the machine's Z and
         // the standard's (Z, X) axis order cancel out, in YZ the downward Z
         // alone flips the sense, so the routine is asked for the other one.
-        chords = arcYZ(x, y, z, j, k, !clockwise);
+        arcYZ(lines, x, y, z, j, k, !clockwise);
         break;
     default:
         lines.emplace_back(clockwise ? "G02 dans ce cas non traite" : "G03 dans ce cas non trait?");
         currentSegment.reset();
-        return lines;
+        return true;
     }
-    lines.reserve(lines.size() + chords.size());
-    for (std::string& line : chords)
-        lines.push_back(std::move(line));
-    trajectoryStore->addSegment(std::move(*currentSegment));
-    currentSegment.reset();
-    return lines;
+    storeSegment();
+    return true;
 }
 
 } // namespace
 
-CommandLines arcMoveCW(std::string group)
+bool arcMoveCW(std::string_view group, CommandLines& lines)
 {
-    return arcMove(group, true);
+    return arcMove(group, true, lines);
 }
 
-CommandLines arcMoveCCW(std::string group)
+bool arcMoveCCW(std::string_view group, CommandLines& lines)
 {
-    return arcMove(group, false);
+    return arcMove(group, false, lines);
 }
 
 // In XY the controller's own commands are used: a helical arc writes the
 // height of each chord ("@ZA") just before the chord itself ("PA").
-CommandLines arcXY(float x, float y, float z, float i, float j, bool clockwise)
+void arcXY(CommandLines& lines, float x, float y, float z, float i, float j, bool clockwise)
 {
     ModalState& m = modalState;
     ArcPlan plan = planArc(m.currentX, m.currentY, x, y, i, j, clockwise);
     const bool helix = z != m.currentZ;
     const float increment = helixIncrement(m.currentZ, z, plan.chords);
 
-    CommandLines lines;
-    lines.reserve(static_cast<std::size_t>(plan.chords + 1) * (helix ? 2 : 1));
     for (int32_t chord = 0; chord < plan.chords; ++chord) {
         float p1 = 0.0f;
         float p2 = 0.0f;
@@ -257,7 +248,6 @@ CommandLines arcXY(float x, float y, float z, float i, float j, bool clockwise)
     m.currentY = y;
     lines.push_back(positionLine(m.currentX, m.currentY));
     recordCurrentPosition();
-    return lines;
 }
 
 // In XZ and YZ every chord changes Z together with X or Y, which the
@@ -266,12 +256,11 @@ CommandLines arcXY(float x, float y, float z, float i, float j, bool clockwise)
 namespace {
 
 template <typename Place>
-CommandLines steppedArc(ArcPlan plan, float linearStart, float linearEnd, float x, float y, float z,
-                        Place place)
+void steppedArc(CommandLines& lines, ArcPlan plan, float linearStart, float linearEnd, float x,
+                float y, float z, Place place)
 {
     const float increment = helixIncrement(linearStart, linearEnd, plan.chords);
     float running = linearStart;
-    CommandLines lines;
     for (int32_t chord = 0; chord < plan.chords; ++chord) {
         float p1 = 0.0f;
         float p2 = 0.0f;
@@ -283,29 +272,28 @@ CommandLines steppedArc(ArcPlan plan, float linearStart, float linearEnd, float 
         writeSteppedMove(lines, cx, cy, p2);
     }
     writeSteppedMove(lines, x, y, z);
-    return lines;
 }
 
 } // namespace
 
-CommandLines arcXZ(float x, float y, float z, float i, float k, bool clockwise)
+void arcXZ(CommandLines& lines, float x, float y, float z, float i, float k, bool clockwise)
 {
     const ModalState& m = modalState;
     ArcPlan plan = planArc(m.currentX, m.currentZ, x, z, i, k, clockwise);
-    return steppedArc(plan, m.currentY, y, x, y, z,
-                      [](float p1, float, float running, float& cx, float& cy) {
-                          cx = p1;
-                          cy = running;
-                      });
+    steppedArc(lines, plan, m.currentY, y, x, y, z,
+               [](float p1, float, float running, float& cx, float& cy) {
+                   cx = p1;
+                   cy = running;
+               });
 }
 
-CommandLines arcYZ(float x, float y, float z, float j, float k, bool clockwise)
+void arcYZ(CommandLines& lines, float x, float y, float z, float j, float k, bool clockwise)
 {
     const ModalState& m = modalState;
     ArcPlan plan = planArc(m.currentY, m.currentZ, y, z, j, k, clockwise);
-    return steppedArc(plan, m.currentX, x, x, y, z,
-                      [](float p1, float, float running, float& cx, float& cy) {
-                          cx = running;
-                          cy = p1;
-                      });
+    steppedArc(lines, plan, m.currentX, x, x, y, z,
+               [](float p1, float, float running, float& cx, float& cy) {
+                   cx = running;
+                   cy = p1;
+               });
 }

@@ -30,7 +30,7 @@ void recordCurrentPosition()
 // The machine homes X and Y only; the translator then takes the tool to be at
 // X 0, Y 0 at the height of the intermediate point. An X, Y or Z word gives
 // an intermediate point that is reached first.
-CommandLines returnToReference(std::string group)
+bool returnToReference(std::string_view group, CommandLines& lines)
 {
     ModalState& m = modalState;
     const bool relative = !m.absoluteMode;
@@ -46,17 +46,14 @@ CommandLines returnToReference(std::string group)
     if (hasZ)
         zi = convertZ(value, relative, m.currentZ);
     if (!fitsSteps(xi) || !fitsSteps(yi) || !fitsSteps(zi))
-        return {kErrorLine};
-    if (hasZ && group.find_first_of("XY") != std::string::npos && !steppedMoveFits(xi, yi, zi))
-        return {kErrorLine};
+        return false;
+    const bool hasXY = group.find_first_of("XY") != std::string_view::npos;
+    if (hasZ && hasXY && !steppedMoveFits(xi, yi, zi))
+        return false;
 
     // Drawn as a rapid move only when the speed in force is the rapid speed.
-    const int32_t kind = m.currentSpeed == machineSettings.maxSpeedXY ? kKindRapid : kKindFeed;
-    currentSegment = std::make_unique<trajectoire>(
-        previewScale(m.currentX), previewScale(m.currentY), previewScale(m.currentZ), kind);
+    beginSegment(m.currentSpeed == machineSettings.maxSpeedXY ? kKindRapid : kKindFeed);
 
-    CommandLines lines;
-    const bool hasXY = group.find_first_of("XY") != std::string::npos;
     if (hasZ && hasXY) {
         writeSteppedMove(lines, xi, yi, zi);
     } else {
@@ -75,63 +72,66 @@ CommandLines returnToReference(std::string group)
     m.currentY = 0.0f;
     recordCurrentPosition();
 
-    trajectoryStore->addSegment(std::move(*currentSegment));
-    currentSegment.reset();
-    return lines;
+    storeSegment();
+    return true;
 }
 
 // Both program ends stop the spindle and send the table to its unload
 // position (0, 1600) at 30 mm/s; M02's spindle-off line has no blank.
-CommandLines programEndM2()
+void programEndM2(CommandLines& lines)
 {
-    return {"@SS0;", "VS 30.0", "PA 0,1600;"};
+    lines.append({"@SS0;", "VS 30.0", "PA 0,1600;"});
 }
 
-CommandLines programEndM30()
+void programEndM30(CommandLines& lines)
 {
-    return {"@SS 0;", "VS 30.0", "PA 0,1600;"};
+    lines.append({"@SS 0;", "VS 30.0", "PA 0,1600;"});
 }
 
-CommandLines spindleOn(std::string group)
+bool spindleOn(std::string_view group, CommandLines& lines)
 {
-    CommandLines lines{"@SS 1;"};
     double value = 0.0;
-    if (findWord(group, 'S', value)) {
-        int64_t speed = 0;
-        if (!truncatedInt(value, speed))
-            return {kErrorLine};
+    int64_t speed = 0;
+    const bool hasS = findWord(group, 'S', value);
+    if (hasS && !truncatedInt(value, speed))
+        return false;
+    lines.push_back("@SS 1;");
+    if (hasS)
         lines.push_back("RVS " + formatInt(static_cast<int32_t>(speed)) + ";");
-    }
-    return lines;
+    return true;
 }
 
-CommandLines spindleOff(std::string)
+void spindleOff(CommandLines& lines)
 {
-    return {"@SS 0;"};
+    lines.push_back("@SS 0;");
 }
 
 // The tool line names tool T + 10: T3 is written as tool 13. A change
 // without a T word selects tool 0.
-CommandLines toolChange(std::string group)
+bool toolChange(std::string_view group, CommandLines& lines)
 {
     double value = 0.0;
     int64_t tool = 0;
     if (findWord(group, 'T', value) && !truncatedInt(value, tool))
-        return {kErrorLine};
+        return false;
     tool += 10;
     if (tool > INT32_MAX)
-        return {kErrorLine};
-    return {"T: " + formatInt(static_cast<int32_t>(tool)) + " N:? H:? D:?;"};
+        return false;
+    lines.push_back("T: " + formatInt(static_cast<int32_t>(tool)) + " N:? H:? D:?;");
+    return true;
 }
 
 // P is written as it stands, in the controller's own time unit.
-CommandLines dwell(std::string group)
+bool dwell(std::string_view group, CommandLines& lines)
 {
     double value = 0.0;
-    if (!findWord(group, 'P', value))
-        return {"@WT 200;"};
+    if (!findWord(group, 'P', value)) {
+        lines.push_back("@WT 200;");
+        return true;
+    }
     int64_t time = 0;
     if (!truncatedInt(value, time))
-        return {kErrorLine};
-    return {"@WT " + formatInt(static_cast<int32_t>(time)) + ";"};
+        return false;
+    lines.push_back("@WT " + formatInt(static_cast<int32_t>(time)) + ";");
+    return true;
 }

@@ -10,6 +10,33 @@ MachineSettings machineSettings;
 std::unique_ptr<piece> trajectoryStore = std::make_unique<piece>();
 std::unique_ptr<trajectoire> currentSegment;
 
+namespace {
+
+// The segment object of the last stored move, kept for the next one.
+std::unique_ptr<trajectoire> spareSegment;
+
+} // namespace
+
+void beginSegment(int32_t kind)
+{
+    const ModalState& s = modalState;
+    const float x = previewScale(s.currentX);
+    const float y = previewScale(s.currentY);
+    const float z = previewScale(s.currentZ);
+    if (spareSegment) {
+        currentSegment = std::move(spareSegment);
+        currentSegment->restart(x, y, z, kind);
+    } else {
+        currentSegment = std::make_unique<trajectoire>(x, y, z, kind);
+    }
+}
+
+void storeSegment()
+{
+    trajectoryStore->addSegment(*currentSegment);
+    spareSegment = std::move(currentSegment);
+}
+
 void resetTranslator()
 {
     modalState.motionMode = kMotionRapid;
@@ -84,34 +111,60 @@ double parseWordNumber(std::string_view text, std::size_t position)
 
 namespace {
 
-CommandLines errorLines()
-{
-    return CommandLines{kErrorLine};
-}
+// One look at the group gives everything the dispatcher decides on.
+struct GroupScan {
+    std::size_t firstM = std::string_view::npos;
+    std::size_t firstG = std::string_view::npos;
+    bool hasAxis = false;    // an X, Y or Z word
+    bool hasComment = false; // the "(" left by the block reader
+    // Parameters (#), expressions ([) and over-long numbers are not
+    // translated: reading them as 0 would send the tool to machine zero.
+    bool untranslatable = false;
+};
 
-bool isError(const CommandLines& lines)
+GroupScan scanGroup(std::string_view group)
 {
-    return !lines.empty() && lines.front() == kErrorLine;
-}
-
-// Parameters (#), expressions ([) and over-long numbers are not translated:
-// reading them as 0 would send the tool to machine zero.
-bool hasUntranslatableText(const std::string& group)
-{
-    if (group.find_first_of("#[") != std::string::npos)
-        return true;
+    GroupScan scan;
     std::size_t run = 0;
-    for (char c : group) {
-        run = isNumberChar(c) ? run + 1 : 0;
-        if (run > kMaxNumberLength)
-            return true;
+    for (std::size_t i = 0; i < group.size(); ++i) {
+        const char c = group[i];
+        if (isNumberChar(c)) {
+            if (++run > kMaxNumberLength)
+                scan.untranslatable = true;
+            continue;
+        }
+        run = 0;
+        switch (c) {
+        case 'M':
+            if (scan.firstM == std::string_view::npos)
+                scan.firstM = i;
+            break;
+        case 'G':
+            if (scan.firstG == std::string_view::npos)
+                scan.firstG = i;
+            break;
+        case 'X':
+        case 'Y':
+        case 'Z':
+            scan.hasAxis = true;
+            break;
+        case '(':
+            scan.hasComment = true;
+            break;
+        case '#':
+        case '[':
+            scan.untranslatable = true;
+            break;
+        default:
+            break;
+        }
     }
-    return false;
+    return scan;
 }
 
 // The G or M number after the letter at `pos`. Codes with a fractional part
 // (G91.1, G38.2) are other codes than their integer part and are refused.
-bool readCode(const std::string& group, std::size_t pos, long& code)
+bool readCode(std::string_view group, std::size_t pos, long& code)
 {
     double v = parseWordNumber(group, pos + 1);
     if (!std::isfinite(v) || std::trunc(v) != v || std::fabs(v) > 1e6)
@@ -122,111 +175,112 @@ bool readCode(const std::string& group, std::size_t pos, long& code)
 
 // Sets the motion mode for the handler and puts it back when the handler
 // rejects the group, so that a rejected group changes nothing.
-template <typename Handler> CommandLines withMotionMode(int32_t mode, Handler&& handler)
+template <typename Handler> bool withMotionMode(int32_t mode, Handler&& handler)
 {
     int32_t saved = modalState.motionMode;
     modalState.motionMode = mode;
-    CommandLines lines = handler();
-    if (isError(lines))
+    const bool translated = handler();
+    if (!translated)
         modalState.motionMode = saved;
-    return lines;
+    return translated;
 }
 
-CommandLines dispatchM(const std::string& group, std::size_t pos)
+bool dispatchM(std::string_view group, std::size_t pos, CommandLines& lines)
 {
     long code = 0;
     if (!readCode(group, pos, code))
-        return errorLines();
+        return false;
     switch (code) {
     case 2:
-        return programEndM2();
+        programEndM2(lines);
+        return true;
     case 3:
-        return spindleOn(group);
+        return spindleOn(group, lines);
     case 5:
-        return spindleOff(group);
+        spindleOff(lines);
+        return true;
     case 6:
-        return toolChange(group);
+        return toolChange(group, lines);
     case 30:
-        return programEndM30();
+        programEndM30(lines);
+        return true;
     default:
-        return errorLines();
+        return false;
     }
 }
 
-CommandLines noLines()
-{
-    return {};
-}
-
-CommandLines dispatchG(const std::string& group, std::size_t pos)
+bool dispatchG(std::string_view group, std::size_t pos, CommandLines& lines)
 {
     long code = 0;
     if (!readCode(group, pos, code))
-        return errorLines();
+        return false;
     switch (code) {
     case 0:
-        return withMotionMode(kMotionRapid, [&] { return rapidMove(group); });
+        return withMotionMode(kMotionRapid, [&] { return rapidMove(group, lines); });
     case 1:
-        return withMotionMode(kMotionFeed, [&] { return feedMove(group); });
+        return withMotionMode(kMotionFeed, [&] { return feedMove(group, lines); });
     case 2:
-        return withMotionMode(kMotionArcCW, [&] { return arcMoveCW(group); });
+        return withMotionMode(kMotionArcCW, [&] { return arcMoveCW(group, lines); });
     case 3:
-        return withMotionMode(kMotionArcCCW, [&] { return arcMoveCCW(group); });
+        return withMotionMode(kMotionArcCCW, [&] { return arcMoveCCW(group, lines); });
     case 4:
-        return dwell(group);
+        return dwell(group, lines);
     case 17:
         modalState.plane = 0;
-        return noLines();
+        return true;
     case 18:
         modalState.plane = 1;
-        return noLines();
+        return true;
     case 19:
         modalState.plane = 2;
-        return noLines();
+        return true;
     case 20:
     case 70:
         modalState.unitFactor = 25.4f;
-        return noLines();
+        return true;
     case 21:
     case 71:
         modalState.unitFactor = 1.0f;
-        return noLines();
+        return true;
     case 28:
     case 30:
-        return returnToReference(group);
+        return returnToReference(group, lines);
     case 80:
-        return withMotionMode(kMotionRapid, [] { return cancelDrillCycle(); });
+        return withMotionMode(kMotionRapid, [&] {
+            cancelDrillCycle(lines);
+            return true;
+        });
     case 81:
     case 82:
     case 83:
-        return withMotionMode(kMotionDrill, [&] { return drillCycle(group); });
+        return withMotionMode(kMotionDrill, [&] { return drillCycle(group, lines); });
     case 90:
         modalState.absoluteMode = true;
-        return noLines();
+        return true;
     case 91:
         modalState.absoluteMode = false;
-        return noLines();
+        return true;
     default:
-        return errorLines();
+        return false;
     }
 }
 
 // A group of coordinates alone continues the current motion.
-CommandLines dispatchModal(const std::string& group)
+bool dispatchModal(std::string_view group, CommandLines& lines)
 {
     switch (modalState.motionMode) {
     case kMotionRapid:
-        return rapidMove(group);
+        return rapidMove(group, lines);
     case kMotionFeed:
-        return feedMove(group);
+        return feedMove(group, lines);
     case kMotionArcCW:
-        return arcMoveCW(group);
+        return arcMoveCW(group, lines);
     case kMotionArcCCW:
-        return arcMoveCCW(group);
+        return arcMoveCCW(group, lines);
     case kMotionDrill:
-        return repeatDrillCycle(group);
+        return repeatDrillCycle(group, lines);
     default:
-        return errorLines();
+        return false;
     }
 }
 
@@ -236,19 +290,35 @@ bool isModalMode(int32_t mode)
            mode == kMotionArcCCW || mode == kMotionDrill;
 }
 
+bool dispatchScanned(std::string_view group, CommandLines& lines)
+{
+    const GroupScan scan = scanGroup(group);
+    if (scan.untranslatable)
+        return false;
+    if (scan.firstM != std::string_view::npos)
+        return dispatchM(group, scan.firstM, lines);
+    if (scan.firstG != std::string_view::npos)
+        return dispatchG(group, scan.firstG, lines);
+    if (scan.hasAxis && isModalMode(modalState.motionMode))
+        return dispatchModal(group, lines);
+    return scan.hasComment;
+}
+
 } // namespace
 
-CommandLines dispatchWordGroup(std::string group)
+bool dispatchWordGroup(std::string_view group, CommandLines& lines)
 {
-    if (hasUntranslatableText(group))
-        return errorLines();
-    if (std::size_t m = group.find('M'); m != std::string::npos)
-        return dispatchM(group, m);
-    if (std::size_t g = group.find('G'); g != std::string::npos)
-        return dispatchG(group, g);
-    if (group.find_first_of("XYZ") != std::string::npos && isModalMode(modalState.motionMode))
-        return dispatchModal(group);
-    if (group.find('(') != std::string::npos)
-        return noLines();
-    return errorLines();
+    const std::size_t before = lines.size();
+    if (dispatchScanned(group, lines))
+        return true;
+    lines.truncate(before);
+    return false;
+}
+
+CommandLines dispatchWordGroup(std::string_view group)
+{
+    CommandLines lines;
+    if (!dispatchWordGroup(group, lines))
+        return CommandLines{kErrorLine};
+    return lines;
 }

@@ -156,17 +156,14 @@ void drillInPecks(CommandLines& lines, trajectoire& segment)
 
 void runCycle(CommandLines& lines, float x, float y)
 {
-    const ModalState& m = modalState;
-    currentSegment = std::make_unique<trajectoire>(
-        previewScale(m.currentX), previewScale(m.currentY), previewScale(m.currentZ), kKindRapid);
+    beginSegment(kKindRapid);
     drillHoles(lines, *currentSegment, x, y);
-    trajectoryStore->addSegment(std::move(*currentSegment));
-    currentSegment.reset();
+    storeSegment();
 }
 
 } // namespace
 
-CommandLines drillCycle(std::string group)
+bool drillCycle(std::string_view group, CommandLines& lines)
 {
     ModalState& m = modalState;
     const bool absolute = m.absoluteMode;
@@ -184,7 +181,7 @@ CommandLines drillCycle(std::string group)
         repeat = static_cast<float>(std::trunc(value));
     if (findWord(group, 'P', value)) {
         if (!fitsInt32(std::trunc(value)))
-            return {kErrorLine};
+            return false;
         dwellTime = static_cast<int32_t>(std::trunc(value));
     }
     if (findWord(group, 'Q', value))
@@ -204,7 +201,7 @@ CommandLines drillCycle(std::string group)
     const float retract = absolute ? r : m.currentZ + r;
     if (!(repeat <= kMaxCycleRepeat) || !(std::fabs(peck) <= kMaxPecks) || !fitsSteps(bottom) ||
         !fitsSteps(retract) || !holesFit(x, y, repeat))
-        return {kErrorLine};
+        return false;
 
     m.cycleRepeat = repeat;
     m.cycleDwell = dwellTime;
@@ -214,14 +211,13 @@ CommandLines drillCycle(std::string group)
     m.cycleRetractZ = retract;
     m.feedRate = feed;
 
-    CommandLines lines;
     lines.push_back(zUpSpeed(machineSettings.maxSpeedZ));
     lines.push_back(zDownSpeed(m.feedRate));
     runCycle(lines, x, y);
-    return lines;
+    return true;
 }
 
-CommandLines repeatDrillCycle(std::string group)
+bool repeatDrillCycle(std::string_view group, CommandLines& lines)
 {
     const ModalState& m = modalState;
     float x = m.absoluteMode ? m.currentX : 0.0f;
@@ -232,16 +228,16 @@ CommandLines repeatDrillCycle(std::string group)
     if (findWord(group, 'Y', value))
         y = stepsY(value);
     if (!holesFit(x, y, m.cycleRepeat))
-        return {kErrorLine};
+        return false;
 
-    CommandLines lines;
     runCycle(lines, x, y);
-    return lines;
+    return true;
 }
 
-CommandLines cancelDrillCycle()
+void cancelDrillCycle(CommandLines& lines)
 {
-    return {zUpSpeed(machineSettings.maxSpeedZ), zDownSpeed(machineSettings.maxSpeedZ)};
+    lines.push_back(zUpSpeed(machineSettings.maxSpeedZ));
+    lines.push_back(zDownSpeed(machineSettings.maxSpeedZ));
 }
 
 // Each repetition moves by (x, y) in incremental mode, so a row of holes is

@@ -3,6 +3,7 @@
 // Numbers are formatted with std::to_chars, which behaves like printf in the
 // "C" locale whatever locale the desktop program runs under: the controller
 // expects a point, never a comma.
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -70,21 +71,38 @@ int32_t truncSteps(float value)
     return static_cast<int32_t>(value);
 }
 
-std::string positionLine(float x, float y)
+void LineText::add(std::string_view part)
 {
-    std::string line = "PA ";
-    line += formatInt(truncSteps(x));
-    line += ',';
-    line += formatInt(truncSteps(y));
-    line += ';';
+    const std::size_t n = std::min(part.size(), sizeof text - length);
+    std::memcpy(text + length, part.data(), n);
+    length += n;
+}
+
+void LineText::addInt(int32_t value)
+{
+    // 11 characters at most ("-2147483648"); the buffer is sized for the
+    // longest line built here.
+    auto res = std::to_chars(text + length, text + sizeof text, value);
+    length = static_cast<std::size_t>(res.ptr - text);
+}
+
+LineText positionLine(float x, float y)
+{
+    LineText line;
+    line.add("PA ");
+    line.addInt(truncSteps(x));
+    line.add(',');
+    line.addInt(truncSteps(y));
+    line.add(';');
     return line;
 }
 
-std::string heightLine(float z)
+LineText heightLine(float z)
 {
-    std::string line = "@ZA ";
-    line += formatInt(truncSteps(z));
-    line += ';';
+    LineText line;
+    line.add("@ZA ");
+    line.addInt(truncSteps(z));
+    line.add(';');
     return line;
 }
 
@@ -168,9 +186,4 @@ bool findWord(std::string_view group, char letter, double& value)
         return false;
     value = parseWordNumber(group, pos + 1);
     return true;
-}
-
-float previewScale(float steps)
-{
-    return static_cast<float>(static_cast<long double>(steps) * 0.025);
 }

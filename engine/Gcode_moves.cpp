@@ -3,6 +3,7 @@
 // controller moves X/Y together ("PA") or Z alone ("@ZA"), never all three).
 #include <cmath>
 #include <cstdint>
+#include <string>
 
 #include "engine/Gcode.h"
 #include "preview/Trajectoires.h"
@@ -43,18 +44,17 @@ MoveTarget moveTarget(std::string_view group)
     return t;
 }
 
-void startSegment(int32_t kind)
-{
-    const ModalState& s = modalState;
-    currentSegment = std::make_unique<trajectoire>(
-        previewScale(s.currentX), previewScale(s.currentY), previewScale(s.currentZ), kind);
-}
-
 void addCurrentPoint()
 {
     const ModalState& s = modalState;
     currentSegment->addPoint(previewScale(s.currentX), previewScale(s.currentY),
                              previewScale(s.currentZ), kKindOwn);
+}
+
+// "VS 12.50;" and the like: a speed command with its value in "% 5.2f".
+std::string speedLine(std::string_view command, float value)
+{
+    return std::string(command) + formatFloat(value) + ";";
 }
 
 // Steps 3 to 6 shared by G00 and G01.
@@ -72,8 +72,7 @@ void moveTo(CommandLines& lines, const MoveTarget& t)
         s.currentZ = t.z;
     }
     addCurrentPoint();
-    trajectoryStore->addSegment(std::move(*currentSegment));
-    currentSegment.reset();
+    storeSegment();
 }
 
 // Speed in mm/s, limited to the XY maximum for the "VS" line and to the Z
@@ -82,44 +81,42 @@ float writeSpeedLines(CommandLines& lines, float s)
 {
     if (s > machineSettings.maxSpeedXY)
         s = machineSettings.maxSpeedXY;
-    lines.push_back("VS " + formatFloat(s) + ";");
+    lines.push_back(speedLine("VS ", s));
     if (s > machineSettings.maxSpeedZ)
         s = machineSettings.maxSpeedZ;
-    lines.push_back("@ZU " + formatFloat(s) + ";");
-    lines.push_back("@ZD " + formatFloat(s) + ";");
+    lines.push_back(speedLine("@ZU ", s));
+    lines.push_back(speedLine("@ZD ", s));
     return s;
 }
 
 } // namespace
 
-CommandLines rapidMove(std::string group)
+bool rapidMove(std::string_view group, CommandLines& lines)
 {
     MoveTarget t = moveTarget(group);
     if (!t.valid)
-        return CommandLines{kErrorLine};
+        return false;
     ModalState& s = modalState;
-    CommandLines lines;
-    startSegment(kKindRapid);
+    beginSegment(kKindRapid);
     if (s.currentSpeed != machineSettings.maxSpeedXY) {
-        lines.push_back("VS " + formatFloat(machineSettings.maxSpeedXY) + ";");
-        lines.push_back("@ZD " + formatFloat(machineSettings.maxSpeedZ) + ";");
-        lines.push_back("@ZU " + formatFloat(machineSettings.maxSpeedZ) + ";");
+        lines.push_back(speedLine("VS ", machineSettings.maxSpeedXY));
+        lines.push_back(speedLine("@ZD ", machineSettings.maxSpeedZ));
+        lines.push_back(speedLine("@ZU ", machineSettings.maxSpeedZ));
         s.currentSpeed = machineSettings.maxSpeedXY;
     }
     moveTo(lines, t);
-    return lines;
+    return true;
 }
 
-CommandLines feedMove(std::string group)
+bool feedMove(std::string_view group, CommandLines& lines)
 {
     MoveTarget t = moveTarget(group);
     if (!t.valid)
-        return CommandLines{kErrorLine};
-    CommandLines lines;
+        return false;
     writeFeedSpeed(lines, group);
-    startSegment(kKindFeed);
+    beginSegment(kKindFeed);
     moveTo(lines, t);
-    return lines;
+    return true;
 }
 
 void writeFeedSpeed(CommandLines& lines, std::string_view group)

@@ -10,6 +10,8 @@
 #include <span>
 #include <vector>
 
+#include "engine/MappedArray.h"
+
 struct tpoint1 {
     float x;
     float y;
@@ -32,6 +34,8 @@ class trajectoire {
 
     void addPoint(float x, float y, float z, int32_t kind);
     void clearPoints();
+    // Begins anew at (x, y, z) with the given kind, keeping the memory.
+    void restart(float x, float y, float z, int32_t newKind);
     void setKind(int32_t newKind);
 
     // One GL_LINE_STRIP; points of a hidden kind are left out of the strip.
@@ -129,24 +133,22 @@ class piece {
     segmentView segment(std::size_t i) const
     {
         const std::size_t start = records[i].start;
-        const std::size_t end = i + 1 < records.size() ? records[i + 1].start : pointSize;
-        return segmentView(std::span<const tpoint1>(pointData + start, end - start),
+        const std::size_t end = i + 1 < records.size() ? records[i + 1].start : points.size();
+        return segmentView(std::span<const tpoint1>(points.data() + start, end - start),
                            records[i].kind);
     }
-    std::size_t pointCount() const { return pointSize; }
-    std::span<const tpoint1> allPoints() const { return {pointData, pointSize}; }
+    std::size_t pointCount() const { return points.size(); }
+    std::span<const tpoint1> allPoints() const { return {points.data(), points.size()}; }
 
   private:
     struct record {
         std::size_t start;
         int32_t kind;
     };
-    // Plain data in a mapping of its own, grown by remapping its pages
-    // instead of copying them (Trajectoires.cpp).
-    tpoint1* pointData = nullptr;
-    std::size_t pointSize = 0;
-    std::size_t pointCapacity = 0;
-    std::vector<record> records;
+    // Plain data in mappings of their own, grown by remapping their pages
+    // instead of copying them.
+    MappedArray<tpoint1> points;
+    MappedArray<record> records;
 };
 
 inline std::size_t segmentRange::size() const

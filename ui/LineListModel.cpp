@@ -14,6 +14,16 @@ void LineListModel::setLines(std::vector<std::string> lines)
 {
     beginResetModel();
     lines_ = std::move(lines);
+    commands_.release();
+    highlighted_ = -1;
+    endResetModel();
+}
+
+void LineListModel::setLines(CommandLines lines)
+{
+    beginResetModel();
+    std::vector<std::string>().swap(lines_);
+    commands_ = std::move(lines);
     highlighted_ = -1;
     endResetModel();
 }
@@ -22,13 +32,14 @@ void LineListModel::clear()
 {
     beginResetModel();
     std::vector<std::string>().swap(lines_); // give the memory back now
+    commands_.release();
     highlighted_ = -1;
     endResetModel();
 }
 
 void LineListModel::setHighlightedRow(int row)
 {
-    if (row < 0 || static_cast<std::size_t>(row) >= lines_.size())
+    if (row < 0 || static_cast<std::size_t>(row) >= size())
         row = -1;
     if (row == highlighted_)
         return;
@@ -43,9 +54,9 @@ void LineListModel::setHighlightedRow(int row)
 
 QString LineListModel::displayText(int row) const
 {
-    if (row < 0 || static_cast<std::size_t>(row) >= lines_.size())
+    if (row < 0 || static_cast<std::size_t>(row) >= size())
         return {};
-    std::string_view line = lines_[static_cast<std::size_t>(row)];
+    std::string_view line = this->line(static_cast<std::size_t>(row));
     const bool cut = line.size() > kMaxShownBytes;
     if (cut) {
         line = line.substr(0, kMaxShownBytes);
@@ -71,7 +82,7 @@ QString LineListModel::displayText(int row) const
 
 int LineListModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : static_cast<int>(lines_.size());
+    return parent.isValid() ? 0 : static_cast<int>(size());
 }
 
 QVariant LineListModel::data(const QModelIndex& index, int role) const

@@ -1,12 +1,14 @@
-// A read-only list model over text lines kept as the engine has them: one
-// std::string per line, decoded for display only when the view asks for a
-// visible row. A program of a million lines costs no widget items and no
-// second copy in UTF-16.
+// A read-only list model over text lines kept as the engine has them (source
+// lines as strings, command lines in the engine's own list), decoded for
+// display only when the view asks for a visible row. A program of a million
+// lines costs no widget items and no second copy in UTF-16.
 #pragma once
 
 #include <QAbstractListModel>
 #include <string>
 #include <vector>
+
+#include "engine/CommandLines.h"
 
 class LineListModel : public QAbstractListModel {
     Q_OBJECT
@@ -22,10 +24,13 @@ class LineListModel : public QAbstractListModel {
 
     explicit LineListModel(Decoding decoding, QObject* parent = nullptr);
 
+    // The model shows either source lines or command lines.
     void setLines(std::vector<std::string> lines);
+    void setLines(CommandLines lines);
     void clear();
     const std::vector<std::string>& lines() const { return lines_; }
-    std::size_t size() const { return lines_.size(); }
+    const CommandLines& commandLines() const { return commands_; }
+    std::size_t size() const { return lines_.size() + commands_.size(); }
 
     // The line being translated, drawn with a marker colour; -1 for none.
     void setHighlightedRow(int row);
@@ -39,7 +44,13 @@ class LineListModel : public QAbstractListModel {
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
   private:
+    std::string_view line(std::size_t row) const
+    {
+        return lines_.empty() ? commands_[row] : std::string_view(lines_[row]);
+    }
+
     Decoding decoding_;
     std::vector<std::string> lines_;
+    CommandLines commands_;
     int highlighted_ = -1;
 };

@@ -98,7 +98,7 @@ const std::vector<std::string>& TForm1::sourceLines() const
 
 const CommandLines& TForm1::commandLines() const
 {
-    return destModel_->lines();
+    return destModel_->commandLines();
 }
 
 void TForm1::runConversion()
@@ -111,22 +111,14 @@ void TForm1::runConversion()
     destModel_->clear();
     std::vector<int32_t>().swap(lineMap_);
 
-    // Room for the usual number of command lines per source line: growing a
-    // vector of millions of lines step by step moves every line many times.
-    // Pages never written stay virtual; the reservation is capped all the same.
     CommandLines output;
-    try {
-        output.reserve(std::min<std::size_t>(4 * sourceModel_->size() + 64, 8u << 20));
-    } catch (const std::bad_alloc&) {
-        // the vector grows as it must
-    }
     std::vector<int32_t> map;
     RunObserver observer(*this);
     try {
         ::runConversion(sourceModel_->lines(), Ofx->text().toStdString(), Ofy->text().toStdString(),
                         Ofz->text().toStdString(), output, map, observer);
     } catch (const std::bad_alloc&) {
-        output.clear();
+        output.release();
         map.clear();
         showError(this, QStringLiteral("Not enough memory to translate \"%1\".")
                             .arg(QFileInfo(sourceFileName_).fileName()));
@@ -279,7 +271,7 @@ bool TForm1::saveCommandFile(const QString& path, QString* error) const
     constexpr std::size_t kChunk = 1 << 20;
     chunk.reserve(kChunk + 256);
     QString reason;
-    for (const std::string& line : destModel_->lines()) {
+    for (std::string_view line : destModel_->commandLines()) {
         chunk += line;
         chunk += "\r\n";
         if (chunk.size() >= kChunk) {

@@ -52,10 +52,8 @@ inline void startRun()
 inline CommandLines run(const std::vector<std::string>& groups)
 {
     CommandLines all;
-    for (const std::string& g : groups) {
-        CommandLines lines = dispatchWordGroup(g);
-        all.insert(all.end(), lines.begin(), lines.end());
-    }
+    for (const std::string& g : groups)
+        all.append(dispatchWordGroup(g));
     return all;
 }
 

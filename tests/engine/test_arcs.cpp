@@ -19,15 +19,16 @@ const CommandLines kFeed52 = {"VS  5.20;", "@ZU  5.20;", "@ZD  5.20;"};
 CommandLines positionLines(const CommandLines& lines)
 {
     CommandLines pa;
-    for (const std::string& l : lines)
-        if (l.rfind("PA ", 0) == 0)
+    for (std::string_view l : lines)
+        if (l.starts_with("PA "))
             pa.push_back(l);
     return pa;
 }
 
-void readPosition(const std::string& line, int& x, int& y)
+void readPosition(std::string_view line, int& x, int& y)
 {
-    ASSERT_EQ(std::sscanf(line.c_str(), "PA %d,%d;", &x, &y), 2) << line;
+    const std::string text(line);
+    ASSERT_EQ(std::sscanf(text.c_str(), "PA %d,%d;", &x, &y), 2) << line;
 }
 
 TEST(Arc, HalfCircleOfTheManual)
@@ -41,7 +42,7 @@ TEST(Arc, HalfCircleOfTheManual)
         EXPECT_EQ(lines.size(), 35u);
         EXPECT_EQ(pa.front(), cw ? "PA 0,19;" : "PA 0,-19;");
         EXPECT_EQ(pa.back(), "PA 400,0;");
-        for (const std::string& l : pa) {
+        for (std::string_view l : pa) {
             int x = 0, y = 0;
             readPosition(l, x, y);
             EXPECT_TRUE(cw ? y >= 0 : y <= 0) << l;
@@ -94,7 +95,8 @@ TEST(Arc, UnknownPlaneFallsBackToItsMessage)
     for (bool cw : {true, false}) {
         startRun();
         modalState.plane = 3;
-        CommandLines lines = cw ? arcMoveCW("G2X10I5") : arcMoveCCW("G3X10I5");
+        CommandLines lines;
+        ASSERT_TRUE(cw ? arcMoveCW("G2X10I5", lines) : arcMoveCCW("G3X10I5", lines));
         ASSERT_EQ(lines.size(), 4u);
         EXPECT_EQ(lines[3], cw ? "G02 dans ce cas non traite" : "G03 dans ce cas non trait?");
         EXPECT_EQ(modalState.currentX, 0.0f);

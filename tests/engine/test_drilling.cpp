@@ -39,7 +39,7 @@ CommandLines join(std::initializer_list<CommandLines> parts)
 {
     CommandLines all;
     for (const CommandLines& p : parts)
-        all.insert(all.end(), p.begin(), p.end());
+        all.append(p);
     return all;
 }
 
@@ -192,13 +192,16 @@ TEST(Drilling, PeckSmallerThanTheFloatSpacingEnds)
     modalState.cycleBottomZ = 1.0e9f + 64.0f;
     modalState.cyclePeck = 100;
     modalState.cycleRepeat = 1;
-    CommandLines lines = repeatDrillCycle("X0");
+    CommandLines lines;
+    ASSERT_TRUE(repeatDrillCycle("X0", lines));
     ASSERT_EQ(lines.size(), 7u);
     EXPECT_EQ(lines[1], "@ZA 1000000064;");
     // A stored peck count beyond the bound is still a finite loop.
     modalState.cyclePeck = 1e9f;
     modalState.cycleBottomZ = 1.0e9f + 6400.0f;
-    EXPECT_LE(repeatDrillCycle("X0").size(), 2000u);
+    lines.clear();
+    ASSERT_TRUE(repeatDrillCycle("X0", lines));
+    EXPECT_LE(lines.size(), 2000u);
 }
 
 } // namespace

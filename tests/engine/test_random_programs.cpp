@@ -252,7 +252,8 @@ TEST(RandomPrograms, TranslateToCommandsThatKeepTheMachineInStep)
             translateBlock(cleanSourceLine(source[n]), out, entry,
                            [&](const std::string&) { ++groupsRejected; });
             linesWritten += static_cast<int>(out.size());
-            for (const std::string& line : out) {
+            for (std::string_view view : out) {
+                const std::string line(view);
                 ASSERT_TRUE(isCommandLine(line))
                     << "program " << programNo << " line " << n << " \"" << source[n]
                     << "\" wrote \"" << line << "\"";

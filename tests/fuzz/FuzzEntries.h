@@ -137,9 +137,10 @@ inline void convertProgram(const uint8_t* data, std::size_t size)
         points += segment.getPoints().size();
     if (points != trajectoryStore->pointCount() || lineMap.size() != lines.size())
         std::abort();
-    for (const std::string& line : output)
+    for (std::string_view line : output)
         if (!machineCanRead(line)) {
-            std::fprintf(stderr, "command line the machine cannot read: %s\n", line.c_str());
+            std::fprintf(stderr, "command line the machine cannot read: %.*s\n",
+                         static_cast<int>(line.size()), line.data());
             std::abort();
         }
 }

@@ -1,0 +1,154 @@
+// The command lines of a conversion, in order, without line terminators.
+//
+// A million-line program gives millions of short lines ("PA 1234,567;").
+// They are kept as one text, each line an end offset into it, instead of one
+// string object per line: a third of the memory, no allocation per line, and
+// the command file is written from the text in large pieces. A line is read
+// back as a std::string_view, valid until the list changes.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <initializer_list>
+#include <iterator>
+#include <string_view>
+
+#include "engine/MappedArray.h"
+
+class CommandLines {
+  public:
+    using value_type = std::string_view;
+    using size_type = std::size_t;
+    using reference = std::string_view;
+    using const_reference = std::string_view;
+
+    class const_iterator {
+      public:
+        using iterator_category = std::random_access_iterator_tag;
+        using value_type = std::string_view;
+        using difference_type = std::ptrdiff_t;
+        using reference = std::string_view;
+        using pointer = void;
+
+        const_iterator() = default;
+        const_iterator(const CommandLines* list_, std::size_t index_) : list(list_), index(index_)
+        {
+        }
+        std::string_view operator*() const { return (*list)[index]; }
+        std::string_view operator[](difference_type n) const
+        {
+            return (*list)[static_cast<std::size_t>(static_cast<difference_type>(index) + n)];
+        }
+        const_iterator& operator++()
+        {
+            ++index;
+            return *this;
+        }
+        const_iterator operator++(int)
+        {
+            const_iterator old = *this;
+            ++index;
+            return old;
+        }
+        const_iterator& operator--()
+        {
+            --index;
+            return *this;
+        }
+        const_iterator operator--(int)
+        {
+            const_iterator old = *this;
+            --index;
+            return old;
+        }
+        const_iterator& operator+=(difference_type n)
+        {
+            index = static_cast<std::size_t>(static_cast<difference_type>(index) + n);
+            return *this;
+        }
+        const_iterator& operator-=(difference_type n) { return *this += -n; }
+        friend const_iterator operator+(const_iterator it, difference_type n) { return it += n; }
+        friend const_iterator operator+(difference_type n, const_iterator it) { return it += n; }
+        friend const_iterator operator-(const_iterator it, difference_type n) { return it -= n; }
+        friend difference_type operator-(const const_iterator& a, const const_iterator& b)
+        {
+            return static_cast<difference_type>(a.index) - static_cast<difference_type>(b.index);
+        }
+        friend bool operator==(const const_iterator& a, const const_iterator& b)
+        {
+            return a.index == b.index;
+        }
+        friend auto operator<=>(const const_iterator& a, const const_iterator& b)
+        {
+            return a.index <=> b.index;
+        }
+
+      private:
+        const CommandLines* list = nullptr;
+        std::size_t index = 0;
+    };
+    using iterator = const_iterator;
+
+    CommandLines() = default;
+    CommandLines(std::initializer_list<std::string_view> lines);
+    // Any range of lines (string views, strings, C strings).
+    template <typename It> CommandLines(It first, It last) { append(first, last); }
+
+    std::size_t size() const { return ends.size(); }
+    bool empty() const { return ends.size() == 0; }
+    std::string_view operator[](std::size_t i) const
+    {
+        const std::uint64_t begin = i == 0 ? 0 : ends[i - 1];
+        return {text.data() + begin, static_cast<std::size_t>(ends[i] - begin)};
+    }
+    // Checked access: throws std::out_of_range past the end.
+    std::string_view at(std::size_t i) const;
+    std::string_view front() const { return (*this)[0]; }
+    std::string_view back() const { return (*this)[size() - 1]; }
+    const_iterator begin() const { return {this, 0}; }
+    const_iterator end() const { return {this, size()}; }
+
+    void push_back(std::string_view line)
+    {
+        text.append(line.data(), line.size());
+        ends.push_back(text.size());
+    }
+    void emplace_back(std::string_view line) { push_back(line); }
+    template <typename It> void append(It first, It last)
+    {
+        for (; first != last; ++first)
+            push_back(std::string_view(*first));
+    }
+    void append(const CommandLines& other);
+    void append(std::initializer_list<std::string_view> lines)
+    {
+        append(lines.begin(), lines.end());
+    }
+    // Replaces the lines by those of a range.
+    template <typename It> void assign(It first, It last)
+    {
+        clear();
+        append(first, last);
+    }
+
+    // Room for `lines` lines of `bytes` of text in all.
+    void reserve(std::size_t lines, std::size_t bytes = 0);
+    // Keeps the first `lines` lines: takes back what a rejected word group
+    // had begun to write.
+    void truncate(std::size_t lines);
+    // Empties the list and keeps its memory for the next run.
+    void clear();
+    // Empties the list and gives its memory back.
+    void release();
+
+    // All lines back to back, without terminators; the text of line i ends at
+    // textEnd(i).
+    std::string_view allText() const { return {text.data(), text.size()}; }
+    std::size_t textEnd(std::size_t i) const { return static_cast<std::size_t>(ends[i]); }
+
+    friend bool operator==(const CommandLines& a, const CommandLines& b);
+
+  private:
+    MappedArray<char> text;
+    MappedArray<std::uint64_t> ends;
+};
