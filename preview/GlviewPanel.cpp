@@ -168,8 +168,8 @@ void TGLForm::renderScene()
     if (showRapid || showFeed)
         lastFrameThinned_ = drawPath();
 
-    if (!lastFrameThinned_ && pathArrays && pathArrays->vertexCount() > 0 &&
-        pathMode_ == PathMode::VertexArrays) {
+    if (!lastFrameThinned_ && (showRapid || showFeed) && pathArrays &&
+        pathArrays->vertexCount() > 0 && pathMode_ == PathMode::VertexArrays) {
         // The renderer goes on working after the calls return: wait for it,
         // to know what a frame of the full path costs on this machine.
         glFinish();
