@@ -39,14 +39,8 @@ void appendG9(std::string& out, float value)
 
 void writeCommandFile(AtomicOutput& file, const CommandLines& lines)
 {
-    std::string chunk;
-    chunk.reserve(kChunk + 256);
-    for (std::string_view line : lines) {
-        chunk.append(line);
-        chunk.append("\r\n");
-        flushIfFull(file, chunk);
-    }
-    file.write(chunk);
+    // The list keeps its lines as the file has them, CR LF included.
+    file.write(lines.fileText());
 }
 
 void writeLineMap(AtomicOutput& file, const std::vector<int32_t>& lineMap)

@@ -33,7 +33,7 @@ void CommandLines::append(const CommandLines& other)
 void CommandLines::reserve(std::size_t lines, std::size_t bytes)
 {
     ends.reserve(lines);
-    text.reserve(bytes);
+    text.reserve(bytes + lines * kEndBytes);
 }
 
 void CommandLines::truncate(std::size_t lines)

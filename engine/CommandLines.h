@@ -2,13 +2,16 @@
 //
 // A million-line program gives millions of short lines ("PA 1234,567;").
 // They are kept as one text, each line an end offset into it, instead of one
-// string object per line: a third of the memory, no allocation per line, and
-// the command file is written from the text in large pieces. A line is read
-// back as a std::string_view, valid until the list changes.
+// string object per line: a third of the memory and no allocation per line.
+// The text is the command file itself, each line followed by the CR LF the
+// controller expects, so that saving it is a single write. A line is read
+// back, without its CR LF, as a std::string_view valid until the list
+// changes.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <initializer_list>
 #include <iterator>
 #include <string_view>
@@ -99,7 +102,7 @@ class CommandLines {
     std::string_view operator[](std::size_t i) const
     {
         const std::uint64_t begin = i == 0 ? 0 : ends[i - 1];
-        return {text.data() + begin, static_cast<std::size_t>(ends[i] - begin)};
+        return {text.data() + begin, static_cast<std::size_t>(ends[i] - begin) - kEndBytes};
     }
     // Checked access: throws std::out_of_range past the end.
     std::string_view at(std::size_t i) const;
@@ -110,7 +113,11 @@ class CommandLines {
 
     void push_back(std::string_view line)
     {
-        text.append(line.data(), line.size());
+        char* out = text.spare(line.size() + kEndBytes);
+        std::memcpy(out, line.data(), line.size());
+        out[line.size()] = '\r';
+        out[line.size() + 1] = '\n';
+        text.commit(line.size() + kEndBytes);
         ends.push_back(text.size());
     }
     void emplace_back(std::string_view line) { push_back(line); }
@@ -141,14 +148,16 @@ class CommandLines {
     // Empties the list and gives its memory back.
     void release();
 
-    // All lines back to back, without terminators; the text of line i ends at
-    // textEnd(i).
-    std::string_view allText() const { return {text.data(), text.size()}; }
-    std::size_t textEnd(std::size_t i) const { return static_cast<std::size_t>(ends[i]); }
+    // The line terminator of the command file.
+    static constexpr std::string_view kLineEnd = "\r\n";
+    // All lines, each followed by kLineEnd: the command file's text.
+    std::string_view fileText() const { return {text.data(), text.size()}; }
 
     friend bool operator==(const CommandLines& a, const CommandLines& b);
 
   private:
+    static constexpr std::size_t kEndBytes = 2;
+
     MappedArray<char> text;
     MappedArray<std::uint64_t> ends;
 };

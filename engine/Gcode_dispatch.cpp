@@ -1,6 +1,7 @@
 // The word dispatcher, the modal state and the number reader.
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 
 #include "engine/Gcode.h"
 #include "preview/Trajectoires.h"
@@ -72,9 +73,14 @@ bool isCSpace(char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-// strtod in the "C" locale over a buffer of at most one arbitrary character
-// followed by number characters: leading white space, one optional sign, then
-// the longest decimal prefix; 0 when there is none.
+// Powers of ten that a double holds exactly.
+constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                   1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                   1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// strtod in the "C" locale over at most one arbitrary character followed by
+// number characters: leading white space, one optional sign, then the longest
+// decimal prefix; 0 when there is none.
 double decimalPrefix(const char* begin, const char* end)
 {
     while (begin != end && isCSpace(*begin))
@@ -86,6 +92,27 @@ double decimalPrefix(const char* begin, const char* end)
     }
     if (begin == end || !((*begin >= '0' && *begin <= '9') || *begin == '.'))
         return 0.0;
+
+    // The usual word ("12.345") is a whole number of at most 53 bits over a
+    // power of ten that a double holds exactly: one division, rounded as IEEE
+    // rounds it, gives the very double the full conversion below gives.
+    uint64_t mantissa = 0;
+    int digits = 0;
+    int decimals = 0;
+    const char* p = begin;
+    for (; p != end && *p >= '0' && *p <= '9'; ++p, ++digits)
+        mantissa = mantissa * 10 + static_cast<uint64_t>(*p - '0');
+    if (p != end && *p == '.') {
+        for (++p; p != end && *p >= '0' && *p <= '9'; ++p, ++digits, ++decimals)
+            mantissa = mantissa * 10 + static_cast<uint64_t>(*p - '0');
+    }
+    if (digits == 0)
+        return 0.0; // a lone "."
+    if (digits <= 19 && mantissa <= (uint64_t{1} << 53) && decimals <= 22) {
+        const double value = static_cast<double>(mantissa) / kPowersOfTen[decimals];
+        return negative ? -value : value;
+    }
+
     double value = 0.0;
     auto res = std::from_chars(begin, end, value, std::chars_format::fixed);
     if (res.ec != std::errc())
@@ -101,12 +128,13 @@ double parseWordNumber(std::string_view text, std::size_t position)
         ++position;
     if (position >= text.size())
         return 0.0;
-    char buffer[kMaxNumberLength + 1];
-    std::size_t n = 0;
-    buffer[n++] = text[position++];
-    while (position < text.size() && n < kMaxNumberLength && isNumberChar(text[position]))
-        buffer[n++] = text[position++];
-    return decimalPrefix(buffer, buffer + n);
+    // The character at `position`, then number characters, kMaxNumberLength
+    // characters in all at most.
+    const std::size_t first = position++;
+    while (position < text.size() && position - first < kMaxNumberLength &&
+           isNumberChar(text[position]))
+        ++position;
+    return decimalPrefix(text.data() + first, text.data() + position);
 }
 
 namespace {

@@ -255,7 +255,7 @@ bool TForm1::saveCommandFile(const QString& path, QString* error) const
         return fail(file.errorString());
     // A short write is a failure too: QSaveFile would otherwise commit a
     // truncated file when the disk fills up.
-    auto writeChunk = [&file](const std::string& chunk, QString* reason) {
+    auto writeChunk = [&file](std::string_view chunk, QString* reason) {
         errno = 0;
         const qint64 written = file.write(chunk.data(), static_cast<qint64>(chunk.size()));
         if (written == static_cast<qint64>(chunk.size()))
@@ -267,21 +267,15 @@ bool TForm1::saveCommandFile(const QString& path, QString* error) const
         file.cancelWriting();
         return false;
     };
-    std::string chunk;
+    // The command list holds the file's text, CR LF after every line; it is
+    // handed over in pieces of 1 MB.
+    const std::string_view text = destModel_->commandLines().fileText();
     constexpr std::size_t kChunk = 1 << 20;
-    chunk.reserve(kChunk + 256);
     QString reason;
-    for (std::string_view line : destModel_->commandLines()) {
-        chunk += line;
-        chunk += "\r\n";
-        if (chunk.size() >= kChunk) {
-            if (!writeChunk(chunk, &reason))
-                return fail(reason);
-            chunk.clear();
-        }
+    for (std::size_t at = 0; at < text.size(); at += kChunk) {
+        if (!writeChunk(text.substr(at, kChunk), &reason))
+            return fail(reason);
     }
-    if (!chunk.empty() && !writeChunk(chunk, &reason))
-        return fail(reason);
     if (!file.commit())
         return fail(file.errorString());
     return true;
