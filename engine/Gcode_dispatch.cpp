@@ -1,4 +1,6 @@
 // The word dispatcher, the modal state and the number reader.
+#include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -63,7 +65,7 @@ void resetEngineForProgramStart()
 
 namespace {
 
-bool isNumberChar(char c)
+constexpr bool isNumberChar(char c)
 {
     return (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.';
 }
@@ -78,13 +80,14 @@ constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7
                                    1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                    1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
-// strtod in the "C" locale over at most one arbitrary character followed by
-// number characters: leading white space, one optional sign, then the longest
-// decimal prefix; 0 when there is none.
+// strtod in the "C" locale over the number of a word: the character at
+// `begin` (white space, a sign or anything else), then number characters up
+// to `end` or to the first other character: one optional sign, then the
+// longest decimal prefix; 0 when there is none.
 double decimalPrefix(const char* begin, const char* end)
 {
-    while (begin != end && isCSpace(*begin))
-        ++begin;
+    if (begin != end && isCSpace(*begin))
+        ++begin; // only the first character can be white space
     bool negative = false;
     if (begin != end && (*begin == '+' || *begin == '-')) {
         negative = *begin == '-';
@@ -113,6 +116,8 @@ double decimalPrefix(const char* begin, const char* end)
         return negative ? -value : value;
     }
 
+    // from_chars stops at the first character that cannot continue the
+    // number, which is where the word's number characters end as well.
     double value = 0.0;
     auto res = std::from_chars(begin, end, value, std::chars_format::fixed);
     if (res.ec != std::errc())
@@ -128,13 +133,9 @@ double parseWordNumber(std::string_view text, std::size_t position)
         ++position;
     if (position >= text.size())
         return 0.0;
-    // The character at `position`, then number characters, kMaxNumberLength
-    // characters in all at most.
-    const std::size_t first = position++;
-    while (position < text.size() && position - first < kMaxNumberLength &&
-           isNumberChar(text[position]))
-        ++position;
-    return decimalPrefix(text.data() + first, text.data() + position);
+    // A word's number is read from at most kMaxNumberLength characters.
+    const std::size_t length = std::min(text.size() - position, kMaxNumberLength);
+    return decimalPrefix(text.data() + position, text.data() + position + length);
 }
 
 namespace {
@@ -150,37 +151,54 @@ struct GroupScan {
     bool untranslatable = false;
 };
 
+enum ByteClass : uint8_t { kOther, kNumber, kLetterM, kLetterG, kAxis, kComment, kUntranslatable };
+
+constexpr std::array<uint8_t, 256> makeByteClasses()
+{
+    std::array<uint8_t, 256> classes{};
+    for (int i = 0; i < 256; ++i) {
+        const char c = static_cast<char>(i);
+        classes[i] = isNumberChar(c)                    ? kNumber
+                     : c == 'M'                         ? kLetterM
+                     : c == 'G'                         ? kLetterG
+                     : c == 'X' || c == 'Y' || c == 'Z' ? kAxis
+                     : c == '('                         ? kComment
+                     : c == '#' || c == '['             ? kUntranslatable
+                                                        : kOther;
+    }
+    return classes;
+}
+
+constexpr std::array<uint8_t, 256> kByteClass = makeByteClasses();
+
 GroupScan scanGroup(std::string_view group)
 {
     GroupScan scan;
     std::size_t run = 0;
     for (std::size_t i = 0; i < group.size(); ++i) {
-        const char c = group[i];
-        if (isNumberChar(c)) {
+        const uint8_t kind = kByteClass[static_cast<unsigned char>(group[i])];
+        if (kind == kNumber) {
             if (++run > kMaxNumberLength)
                 scan.untranslatable = true;
             continue;
         }
         run = 0;
-        switch (c) {
-        case 'M':
+        switch (kind) {
+        case kLetterM:
             if (scan.firstM == std::string_view::npos)
                 scan.firstM = i;
             break;
-        case 'G':
+        case kLetterG:
             if (scan.firstG == std::string_view::npos)
                 scan.firstG = i;
             break;
-        case 'X':
-        case 'Y':
-        case 'Z':
+        case kAxis:
             scan.hasAxis = true;
             break;
-        case '(':
+        case kComment:
             scan.hasComment = true;
             break;
-        case '#':
-        case '[':
+        case kUntranslatable:
             scan.untranslatable = true;
             break;
         default:

@@ -202,23 +202,31 @@ void writeSteppedMove(CommandLines& lines, float x, float y, float z)
         float px = s.currentX;
         float py = s.currentY;
         float pz = s.currentZ;
+        // Whole steps of the last stair written.
+        float wholeX = std::trunc(px);
+        float wholeY = std::trunc(py);
+        float wholeZ = std::trunc(pz);
         for (int64_t k = 1; k <= n; ++k) {
             px = px + ix;
             py = py + iy;
             pz = pz + iz;
             // A stair is written only where both its X/Y and its Z land on
             // another whole machine step than the last stair written.
-            const bool xyMoved = std::trunc(px) != std::trunc(s.currentX) ||
-                                 std::trunc(py) != std::trunc(s.currentY);
-            const bool zMoved = std::trunc(pz) != std::trunc(s.currentZ);
-            if (k == n || (xyMoved && zMoved)) {
-                s.currentX = px;
-                s.currentY = py;
-                s.currentZ = pz;
-                lines.push_back(positionLine(px, py));
-                lines.push_back(heightLine(pz));
-                addCurrentPoint();
+            if (k != n) {
+                if (std::trunc(pz) == wholeZ)
+                    continue;
+                if (std::trunc(px) == wholeX && std::trunc(py) == wholeY)
+                    continue;
             }
+            s.currentX = px;
+            s.currentY = py;
+            s.currentZ = pz;
+            wholeX = std::trunc(px);
+            wholeY = std::trunc(py);
+            wholeZ = std::trunc(pz);
+            lines.push_back(positionLine(px, py));
+            lines.push_back(heightLine(pz));
+            addCurrentPoint();
         }
     }
     // The running sums may end a little short of the target.
