@@ -18,6 +18,8 @@ if ! [[ $seconds =~ ^[0-9]+$ ]] || [ "$seconds" -lt 1 ]; then
   echo "usage: $0 [SECONDS]" >&2
   exit 2
 fi
+# clang and its sanitizer and libFuzzer runtimes come from Debian.
+scripts/install-deps.sh clang-14 libclang-rt-14-dev
 build=${BUILD_DIR:-build-fuzz}
 out=${FUZZ_OUT:-$build/fuzz-out}
 jobs=${FUZZ_JOBS:-1}
@@ -62,6 +64,7 @@ run() {
     -dict="$dict" -max_len=1048576 -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
     -artifact_prefix="$artifacts" >"$out/$name.log" 2>&1; then
     echo "!! $name found a fault; see $out/$name.log and $artifacts" >&2
+    tail -n 60 "$out/$name.log" >&2
     return 1
   fi
   grep -E '^(stat::number_of_executed_units|stat::peak_rss_mb)|cov: ' "$out/$name.log" | tail -3
