@@ -4,13 +4,14 @@
 #include <cstdint>
 #include <cstring>
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
+#include <new>
 
-constexpr std::size_t kHugePage = std::size_t{2} << 20;
+#include "engine/MappedArray.h"
+
+namespace {
 
 std::size_t roundUp(std::size_t value, std::size_t unit)
 {
@@ -19,28 +20,17 @@ std::size_t roundUp(std::size_t value, std::size_t unit)
 
 } // namespace
 
-void adviseHugePages(const void* begin, std::size_t bytes)
-{
-    auto first = reinterpret_cast<std::uintptr_t>(begin);
-    std::uintptr_t from = roundUp(first, kHugePage);
-    std::uintptr_t to = (first + bytes) / kHugePage * kHugePage;
-    if (to > from)
-        ::madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
-}
-
 bool ByteBuffer::grow(std::size_t atLeast)
 {
     std::size_t wanted = roundUp(atLeast < 2 * capacity ? 2 * capacity : atLeast, 1 << 16);
-    void* block;
-    if (data == nullptr)
-        block = ::mmap(nullptr, wanted, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    else
-        block = ::mremap(data, capacity, wanted, MREMAP_MAYMOVE);
-    if (block == MAP_FAILED)
+    try {
+        // Remapped, not copied, when it grows; huge pages from 2 MB on, the
+        // advice covering the whole block so that it can be remapped again.
+        data = static_cast<char*>(mapped::grow(data, capacity, wanted));
+    } catch (const std::bad_alloc&) {
         return false;
-    data = static_cast<char*>(block);
+    }
     capacity = wanted;
-    adviseHugePages(data, capacity);
     return true;
 }
 
@@ -94,7 +84,7 @@ bool ByteBuffer::readFile(const std::string& path, std::string& error)
 void ByteBuffer::release()
 {
     if (data != nullptr)
-        ::munmap(data, capacity);
+        mapped::release(data, capacity);
     data = nullptr;
     size = 0;
     capacity = 0;

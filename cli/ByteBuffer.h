@@ -32,7 +32,3 @@ class ByteBuffer {
     std::size_t size = 0;
     std::size_t capacity = 0;
 };
-
-// Asks the kernel to back the whole 2 MB pages inside [begin, begin + bytes)
-// with huge pages. Only a hint: nothing happens where it is not supported.
-void adviseHugePages(const void* begin, std::size_t bytes);

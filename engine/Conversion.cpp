@@ -1,6 +1,9 @@
 // The conversion run and the block reader.
 #include "engine/Conversion.h"
 
+#include "engine/MappedArray.h"
+#include "preview/Trajectoires.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
@@ -162,7 +165,15 @@ void runConversion(std::span<const std::string_view> sourceLines, const std::str
     resetTranslator();
 
     const int count = static_cast<int>(sourceLines.size());
-    lineMap.reserve(sourceLines.size());
+    // Room for what a program usually gives per line: three command lines
+    // of a dozen characters and four tool-path points. The room is address
+    // space only until it is written, and taken in huge pages from the start
+    // (page faults are dear); a program that needs more grows past it.
+    const std::size_t lines = sourceLines.size();
+    output.reserve(4 * lines + 64, 64 * lines + 1024);
+    trajectoryStore->reserve(4 * lines + 64, lines + 64);
+    lineMap.reserve(lines);
+    mapped::adviseHugePages(lineMap.data(), lineMap.capacity() * sizeof(int32_t));
     observer.progressStart(count);
     std::string cleaned;
     for (int i = 0; i < count; ++i) {
@@ -192,6 +203,7 @@ std::vector<std::string_view> splitSourceViews(std::string_view bytes)
     // One quick count spares the list its growing copies (a file of lone CR
     // breaks just grows it as before).
     lines.reserve(static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1);
+    mapped::adviseHugePages(lines.data(), lines.capacity() * sizeof(std::string_view));
     const char* p = bytes.data();
     const char* const end = p + bytes.size();
     // The next line feed and the next carriage return are found with memchr,

@@ -17,6 +17,9 @@ namespace mapped {
 // Maps (old == nullptr) or remaps a block; throws std::bad_alloc on failure.
 void* grow(void* old, std::size_t oldBytes, std::size_t newBytes);
 void release(void* block, std::size_t bytes);
+// Asks for huge pages in the whole 2 MB pages inside a block that some other
+// allocator made (a big std::vector). Only for blocks that are never remapped.
+void adviseHugePages(const void* begin, std::size_t bytes);
 
 } // namespace mapped
 

@@ -41,6 +41,12 @@ void piece::addSegment(const trajectoire& segment)
     points.append(source.data(), source.size());
 }
 
+void piece::reserve(std::size_t pointRoom, std::size_t segmentRoom)
+{
+    points.reserve(pointRoom);
+    records.reserve(segmentRoom);
+}
+
 void piece::addSegment(trajectoire&& segment)
 {
     addSegment(static_cast<const trajectoire&>(segment));

@@ -126,6 +126,9 @@ class piece {
     // its own segment.
     void addSegment(const trajectoire& segment);
     void addSegment(trajectoire&& segment);
+    // Room for `points` points in `segments` moves; address space only until
+    // written.
+    void reserve(std::size_t points, std::size_t segments);
     void draw(bool showRapid, bool showFeed) const;
 
     segmentRange getSegments() const { return segmentRange(*this); }
