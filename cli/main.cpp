@@ -160,23 +160,21 @@ int run(const ConvertOptions& options)
                                        targetName(target.path) + ": " + error);
     }
 
-    // The program, the command lines and the store of a big conversion hold
-    // millions of small blocks. They live until the process ends: freeing
-    // them one by one would only cost time (main ends with _Exit).
+    // The command lines, the line map and the tool-path store of a big
+    // conversion are large. They live until the process ends: unmapping and
+    // freeing them would only cost time (main ends with _Exit).
     struct Results {
-        std::vector<std::string_view> sourceLines;
         CommandLines commands;
         std::vector<int32_t> lineMap;
     };
     Results& work = *new Results;
-    // The lines are views into the file's bytes, which stay until the run
-    // is over.
-    work.sourceLines = splitSourceViews(bytes.view());
 
     StepsPerMmTexts steps = loadMachineSettings();
     CliObserver observer(inputName, options.quiet);
-    runConversion(work.sourceLines, steps.ofx, steps.ofy, steps.ofz, work.commands, work.lineMap,
-                  observer);
+    // The run walks the lines of the file's bytes as they are: no list of
+    // a million lines beside them.
+    runConversionOnText(bytes.view(), steps.ofx, steps.ofy, steps.ofz, work.commands, work.lineMap,
+                        observer);
     bytes.release();
     observer.flush();
 

@@ -145,11 +145,53 @@ void readStepsText(const std::string& text, float& target)
         target = static_cast<float>(value);
 }
 
-} // namespace
+// Walks the lines of raw file bytes: split at CR LF, LF or a lone CR, a final
+// line break adding no empty line. The next line feed and the next carriage
+// return are found with memchr, each again only once the walk has passed it:
+// every byte is looked at at most twice, whatever mix of line ends the file
+// has.
+class LineSplitter {
+  public:
+    explicit LineSplitter(std::string_view bytes)
+        : p(bytes.data()), end(bytes.data() + bytes.size()), nextLf(find(p, '\n')),
+          nextCr(find(p, '\r'))
+    {
+    }
 
-void runConversion(std::span<const std::string_view> sourceLines, const std::string& ofx,
-                   const std::string& ofy, const std::string& ofz, CommandLines& output,
-                   std::vector<int32_t>& lineMap, ConversionObserver& observer)
+    bool next(std::string_view& line)
+    {
+        if (p >= end)
+            return false;
+        if (nextLf < p)
+            nextLf = find(p, '\n');
+        if (nextCr < p)
+            nextCr = find(p, '\r');
+        const char* stop = nextCr < nextLf ? nextCr : nextLf;
+        line = std::string_view(p, static_cast<std::size_t>(stop - p));
+        if (stop != end && *stop == '\r' && stop + 1 < end && stop[1] == '\n')
+            ++stop;
+        p = stop == end ? end : stop + 1;
+        return true;
+    }
+
+  private:
+    const char* find(const char* from, char c) const
+    {
+        const void* found = std::memchr(from, c, static_cast<std::size_t>(end - from));
+        return found != nullptr ? static_cast<const char*>(found) : end;
+    }
+
+    const char* p;
+    const char* end;
+    const char* nextLf;
+    const char* nextCr;
+};
+
+// The run over `lines` lines that nextLine() hands out one after the other.
+template <typename NextLine>
+void runLines(std::size_t lines, NextLine&& nextLine, const std::string& ofx,
+              const std::string& ofy, const std::string& ofz, CommandLines& output,
+              std::vector<int32_t>& lineMap, ConversionObserver& observer)
 {
     lineMap.clear();
     output.clear();
@@ -164,12 +206,11 @@ void runConversion(std::span<const std::string_view> sourceLines, const std::str
 
     resetTranslator();
 
-    const int count = static_cast<int>(sourceLines.size());
+    const int count = static_cast<int>(lines);
     // Room for what a program usually gives per line: three command lines
     // of a dozen characters and four tool-path points. The room is address
     // space only until it is written, and taken in huge pages from the start
     // (page faults are dear); a program that needs more grows past it.
-    const std::size_t lines = sourceLines.size();
     output.reserve(4 * lines + 64, 64 * lines + 1024);
     trajectoryStore->reserve(4 * lines + 64, lines + 64);
     lineMap.reserve(lines);
@@ -178,7 +219,7 @@ void runConversion(std::span<const std::string_view> sourceLines, const std::str
     std::string cleaned;
     for (int i = 0; i < count; ++i) {
         lineMap.push_back(static_cast<int32_t>(output.size()));
-        cleanSourceLine(sourceLines[i], cleaned);
+        cleanSourceLine(nextLine(), cleaned);
         observer.highlight(i);
         translateBlock(cleaned, output, lineMap.back(),
                        [&](const std::string& group) { observer.reportIgnored(i, group); });
@@ -186,6 +227,33 @@ void runConversion(std::span<const std::string_view> sourceLines, const std::str
         observer.progress(i);
     }
     observer.progressEnd();
+}
+
+} // namespace
+
+void runConversion(std::span<const std::string_view> sourceLines, const std::string& ofx,
+                   const std::string& ofy, const std::string& ofz, CommandLines& output,
+                   std::vector<int32_t>& lineMap, ConversionObserver& observer)
+{
+    std::size_t next = 0;
+    runLines(
+        sourceLines.size(), [&] { return sourceLines[next++]; }, ofx, ofy, ofz, output, lineMap,
+        observer);
+}
+
+void runConversionOnText(std::string_view bytes, const std::string& ofx, const std::string& ofy,
+                         const std::string& ofz, CommandLines& output,
+                         std::vector<int32_t>& lineMap, ConversionObserver& observer)
+{
+    LineSplitter splitter(bytes);
+    runLines(
+        countSourceLines(bytes),
+        [&] {
+            std::string_view line;
+            splitter.next(line);
+            return line;
+        },
+        ofx, ofy, ofz, output, lineMap, observer);
 }
 
 void runConversion(const std::vector<std::string>& sourceLines, const std::string& ofx,
@@ -197,37 +265,32 @@ void runConversion(const std::vector<std::string>& sourceLines, const std::strin
                   observer);
 }
 
+std::size_t countSourceLines(std::string_view bytes)
+{
+    // Without a carriage return, every line but an unterminated last one
+    // ends at a line feed.
+    if (std::memchr(bytes.data(), '\r', bytes.size()) == nullptr) {
+        const auto feeds = static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n'));
+        return feeds + (!bytes.empty() && bytes.back() != '\n' ? 1 : 0);
+    }
+    LineSplitter splitter(bytes);
+    std::size_t count = 0;
+    std::string_view line;
+    while (splitter.next(line))
+        ++count;
+    return count;
+}
+
 std::vector<std::string_view> splitSourceViews(std::string_view bytes)
 {
     std::vector<std::string_view> lines;
-    // One quick count spares the list its growing copies (a file of lone CR
-    // breaks just grows it as before).
-    lines.reserve(static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1);
+    // One quick count spares the list its growing copies.
+    lines.reserve(countSourceLines(bytes));
     mapped::adviseHugePages(lines.data(), lines.capacity() * sizeof(std::string_view));
-    const char* p = bytes.data();
-    const char* const end = p + bytes.size();
-    // The next line feed and the next carriage return are found with memchr,
-    // each again only once the scan has passed it: every byte is looked at
-    // at most twice, whatever mix of line ends the file has.
-    const auto next = [end](const char* from, char c) {
-        const void* found = std::memchr(from, c, static_cast<std::size_t>(end - from));
-        return found != nullptr ? static_cast<const char*>(found) : end;
-    };
-    const char* nextLf = next(p, '\n');
-    const char* nextCr = next(p, '\r');
-    while (p < end) {
-        if (nextLf < p)
-            nextLf = next(p, '\n');
-        if (nextCr < p)
-            nextCr = next(p, '\r');
-        const char* stop = nextCr < nextLf ? nextCr : nextLf;
-        lines.emplace_back(p, static_cast<std::size_t>(stop - p));
-        if (stop == end)
-            break;
-        if (*stop == '\r' && stop + 1 < end && stop[1] == '\n')
-            ++stop;
-        p = stop + 1;
-    }
+    LineSplitter splitter(bytes);
+    std::string_view line;
+    while (splitter.next(line))
+        lines.push_back(line);
     return lines;
 }
 

@@ -58,11 +58,18 @@ void runConversion(std::span<const std::string_view> sourceLines, const std::str
 void runConversion(const std::vector<std::string>& sourceLines, const std::string& ofx,
                    const std::string& ofy, const std::string& ofz, CommandLines& output,
                    std::vector<int32_t>& lineMap, ConversionObserver& observer);
+// The same over the lines of a whole file's bytes, split as splitSourceViews
+// splits them, without a list of the lines.
+void runConversionOnText(std::string_view bytes, const std::string& ofx, const std::string& ofy,
+                         const std::string& ofz, CommandLines& output,
+                         std::vector<int32_t>& lineMap, ConversionObserver& observer);
 
 // Splits raw file bytes into lines at CR LF, LF or a lone CR. A final line
 // break adds no empty line. Bytes are kept as they are; the views point into
 // `bytes`.
 std::vector<std::string_view> splitSourceViews(std::string_view bytes);
+// The number of lines splitSourceViews finds.
+std::size_t countSourceLines(std::string_view bytes);
 // The same lines as copies of their own.
 std::vector<std::string> splitSourceText(std::string_view bytes);
 

@@ -110,9 +110,14 @@ TEST(SplitSourceText, LineEnds)
         {"\r\n", {""}},
         {"a\r\r\nb", {"a", "", "b"}},
         {std::string("a\0b\nc", 5), {std::string("a\0b", 3), "c"}},
+        {"\n", {""}},
+        {"\r\r", {"", ""}},
+        {"a\n\rb\r\n\nc", {"a", "", "b", "", "c"}},
+        {"a\r\n\r", {"a", ""}},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(splitSourceText(c.bytes), c.lines) << testing::PrintToString(c.bytes);
+        EXPECT_EQ(countSourceLines(c.bytes), c.lines.size()) << testing::PrintToString(c.bytes);
         // The views must show the same lines without copying the bytes.
         const std::vector<std::string_view> views = splitSourceViews(c.bytes);
         EXPECT_EQ(std::vector<std::string>(views.begin(), views.end()), c.lines)
@@ -120,6 +125,53 @@ TEST(SplitSourceText, LineEnds)
         for (std::string_view v : views) {
             EXPECT_GE(v.data(), c.bytes.data());
             EXPECT_LE(v.data() + v.size(), c.bytes.data() + c.bytes.size());
+        }
+    }
+}
+
+// The converter runs over the file's bytes without a list of lines; it must
+// give what the run over the split lines gives, rejected groups, line map and
+// tool path included, whatever the line ends.
+TEST(RunConversionOnText, SameAsTheRunOverSplitLines)
+{
+    const std::vector<std::string> programs = {
+        "",
+        "G0 X1\n",
+        "G0 X1",
+        "%\r\nG21 G90\r\nG0 X1 Y2 Z3\r\nG1 X4 Z-1 F300\r\n(comment)\r\nG2 X8 I2\r\nM30\r\n",
+        "G0 X1\rG1 Y2 F120\rG7 X1\r\rZ-2\n#1=5\nG1 X#1\r\nG0 X,5\n\r",
+        std::string("G0 X1\n\0\nG1 X2\n", 16),
+    };
+    for (const std::string& program : programs) {
+        const auto runOnce = [&](bool onText) {
+            resetEngineForProgramStart();
+            enginetest::Recorder recorder;
+            CommandLines out;
+            std::vector<int32_t> lineMap;
+            if (onText) {
+                runConversionOnText(program, "40", "40", "40", out, lineMap, recorder);
+            } else {
+                const std::vector<std::string_view> lines = splitSourceViews(program);
+                runConversion(std::span<const std::string_view>(lines), "40", "40", "40", out,
+                              lineMap, recorder);
+            }
+            std::vector<tpoint1> points(trajectoryStore->allPoints().begin(),
+                                        trajectoryStore->allPoints().end());
+            return std::make_tuple(std::move(out), lineMap, recorder.ignored,
+                                   trajectoryStore->segmentCount(), std::move(points));
+        };
+        const auto onLines = runOnce(false);
+        const auto onText = runOnce(true);
+        const std::string name = testing::PrintToString(program);
+        EXPECT_EQ(std::get<0>(onText), std::get<0>(onLines)) << name;
+        EXPECT_EQ(std::get<1>(onText), std::get<1>(onLines)) << name;
+        EXPECT_EQ(std::get<2>(onText), std::get<2>(onLines)) << name;
+        EXPECT_EQ(std::get<3>(onText), std::get<3>(onLines)) << name;
+        ASSERT_EQ(std::get<4>(onText).size(), std::get<4>(onLines).size()) << name;
+        for (std::size_t i = 0; i < std::get<4>(onText).size(); ++i) {
+            const tpoint1& a = std::get<4>(onText)[i];
+            const tpoint1& b = std::get<4>(onLines)[i];
+            EXPECT_TRUE(a.x == b.x && a.y == b.y && a.z == b.z && a.kind == b.kind) << name;
         }
     }
 }
