@@ -44,10 +44,11 @@ class PathArrays {
     // Reads the whole store into few lines that still look like the path.
     // Runs of pieces of one colour are straightened where they stay within
     // thinningTolerance() of the straight line, keeping the first and last
-    // point of every segment and every change of colour. Of the pieces left,
-    // `keepShare` of them are kept, but never fewer than kMinThinLines nor
-    // more than `maxLines`: the longest pieces first, up to half of that,
-    // and an even sample of the others along the path. False, holding
+    // point of every segment and every change of colour. Of what is left,
+    // pieces costing about `keepShare` of the full path's drawing (line
+    // set-ups and length) are kept, never fewer than kMinThinLines lines
+    // nor more than `maxLines`: the longest pieces first, up to half of
+    // that, and an even sample of the others along the path. False, holding
     // nothing, when memory ran out.
     bool buildThinned(const piece& store, bool showRapid, bool showFeed, std::size_t maxLines,
                       double keepShare);

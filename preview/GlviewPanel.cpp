@@ -267,10 +267,10 @@ bool TGLForm::wantThinPath() const
 
 double TGLForm::thinShareWanted() const
 {
-    // Filling pixels costs about in proportion to the pieces drawn: keep the
-    // share of them that fits in half the frame budget, leaving the other
-    // half to what every frame costs anyway (clearing, the axis cross,
-    // showing the picture).
+    // A frame costs about in proportion to the lines drawn and their length:
+    // keep the share of the path that fits in half the frame budget, leaving
+    // the other half to what every frame costs anyway (clearing, the axis
+    // cross, showing the picture).
     return lastFullFrameMs_ > 0.0 ? frameBudgetMs / 2.0 / lastFullFrameMs_ : 1.0;
 }
 

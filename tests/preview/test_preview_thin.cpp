@@ -170,15 +170,22 @@ TEST(PreviewThin, NeverMoreLinesThanTheBudget)
         double share;
         std::size_t atMost, atLeast;
     };
+    // A line costs at least half an average piece of the full path.
+    auto forShare = [all](double share) {
+        return std::max(PathArrays::kMinThinLines, std::size_t(3 * share * double(all)) + 1);
+    };
+    const std::size_t kMin = PathArrays::kMinThinLines;
     const Case cases[] = {
         {1000, 1.0, 1000, 1000},
         {1, 0.0, 1, 1},
         {0, 0.5, 0, 0},
         // A share keeps at least the minimum that still shows the path.
-        {SIZE_MAX, 0.0, PathArrays::kMinThinLines, PathArrays::kMinThinLines},
-        {SIZE_MAX, 0.02, PathArrays::kMinThinLines, PathArrays::kMinThinLines},
-        {SIZE_MAX, 0.3, all * 3 / 10 + 1, PathArrays::kMinThinLines},
-        {SIZE_MAX, std::nan(""), PathArrays::kMinThinLines, PathArrays::kMinThinLines},
+        {SIZE_MAX, 0.0, kMin, kMin},
+        {SIZE_MAX, std::nan(""), kMin, kMin},
+        {SIZE_MAX, 0.001, forShare(0.001), kMin},
+        {SIZE_MAX, 0.02, forShare(0.02), kMin},
+        {SIZE_MAX, 0.1, forShare(0.1), kMin},
+        {8000, 0.1, 8000, kMin},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.maxLines << " " << c.share);
