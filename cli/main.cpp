@@ -171,6 +171,7 @@ int run(const ConvertOptions& options)
 
     StepsPerMmTexts steps = loadMachineSettings();
     CliObserver observer(inputName, options.quiet);
+    keepToolPath = !options.path.empty();
     // The run walks the lines of the file's bytes as they are: no list of
     // a million lines beside them.
     runConversionOnText(bytes.view(), steps.ofx, steps.ofy, steps.ofz, work.commands, work.lineMap,

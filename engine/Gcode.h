@@ -81,6 +81,11 @@ extern MachineSettings machineSettings;
 extern std::unique_ptr<piece> trajectoryStore;
 extern std::unique_ptr<trajectoire> currentSegment;
 
+// Whether the runs keep the tool path in trajectoryStore (on by default: the
+// preview draws it). The converter turns it off when it writes no tool-path
+// file: a million-line program's path is some 70 MB that nobody would read.
+extern bool keepToolPath;
+
 // Starts currentSegment at the current position with the given kind.
 void beginSegment(int32_t kind);
 // Adds currentSegment to the store and ends it. Its memory is kept for the

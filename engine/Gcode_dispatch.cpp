@@ -12,6 +12,7 @@ ModalState modalState;
 MachineSettings machineSettings;
 std::unique_ptr<piece> trajectoryStore = std::make_unique<piece>();
 std::unique_ptr<trajectoire> currentSegment;
+bool keepToolPath = true;
 
 namespace {
 
@@ -52,13 +53,15 @@ void resetTranslator()
     modalState.currentSpeed = machineSettings.maxSpeedXY;
     modalState.unitFactor = 1.0f;
     modalState.absoluteMode = true;
-    trajectoryStore = std::make_unique<piece>();
+    trajectoryStore =
+        keepToolPath ? std::make_unique<piece>() : std::make_unique<piece>(piece::Discarding{});
 }
 
 void resetEngineForProgramStart()
 {
     modalState = ModalState{};
     machineSettings = MachineSettings{};
+    keepToolPath = true;
     trajectoryStore = std::make_unique<piece>();
     currentSegment.reset();
 }

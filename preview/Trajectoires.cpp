@@ -32,10 +32,16 @@ void trajectoire::setKind(int32_t newKind)
 
 piece::piece() = default;
 
+piece::piece(Discarding) : keeping(false)
+{
+}
+
 piece::~piece() = default;
 
 void piece::addSegment(const trajectoire& segment)
 {
+    if (!keeping)
+        return;
     const std::vector<tpoint1>& source = segment.getPoints();
     records.push_back(record{points.size(), segment.getKind()});
     points.append(source.data(), source.size());
@@ -43,6 +49,8 @@ void piece::addSegment(const trajectoire& segment)
 
 void piece::reserve(std::size_t pointRoom, std::size_t segmentRoom)
 {
+    if (!keeping)
+        return;
     points.reserve(pointRoom);
     records.reserve(segmentRoom);
 }

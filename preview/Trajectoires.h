@@ -118,6 +118,9 @@ class segmentRange {
 class piece {
   public:
     piece();
+    // A store that keeps nothing: for a run whose tool path nobody reads.
+    struct Discarding {};
+    explicit piece(Discarding);
     piece(const piece&) = delete;
     piece& operator=(const piece&) = delete;
     virtual ~piece();
@@ -152,6 +155,7 @@ class piece {
     // instead of copying them.
     MappedArray<tpoint1> points;
     MappedArray<record> records;
+    bool keeping = true;
 };
 
 inline std::size_t segmentRange::size() const

@@ -176,4 +176,30 @@ TEST(RunConversionOnText, SameAsTheRunOverSplitLines)
     }
 }
 
+// The converter without a tool-path file keeps no tool path: the commands and
+// the line map must not change for it.
+TEST(RunConversion, WithoutToolPathSameCommands)
+{
+    const std::string program = "G0 X1 Y1\nG1 X5 Z-1 F300\nG2 X9 I2\nG81 X3 Y3 Z-2 R1\nG80\n"
+                                "G28 X0 Z0\nM30\n";
+    const auto runOnce = [&](bool keep) {
+        resetEngineForProgramStart();
+        keepToolPath = keep;
+        CommandLines out;
+        std::vector<int32_t> lineMap;
+        ConversionObserver quiet;
+        runConversionOnText(program, "40", "40", "40", out, lineMap, quiet);
+        const std::size_t segments = trajectoryStore->segmentCount();
+        keepToolPath = true;
+        return std::make_tuple(std::move(out), lineMap, segments);
+    };
+    const auto kept = runOnce(true);
+    const auto discarded = runOnce(false);
+    EXPECT_EQ(std::get<0>(discarded), std::get<0>(kept));
+    EXPECT_EQ(std::get<1>(discarded), std::get<1>(kept));
+    EXPECT_GT(std::get<2>(kept), 5u);
+    EXPECT_EQ(std::get<2>(discarded), 0u);
+    EXPECT_EQ(trajectoryStore->pointCount(), 0u);
+}
+
 } // namespace
