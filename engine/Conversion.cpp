@@ -8,6 +8,7 @@
 #include <charconv>
 #include <cstdint>
 #include <cstring>
+#include <new>
 
 namespace {
 
@@ -210,9 +211,14 @@ void runLines(std::size_t lines, NextLine&& nextLine, const std::string& ofx,
     // Room for what a program usually gives per line: three command lines
     // of a dozen characters and four tool-path points. The room is address
     // space only until it is written, and taken in huge pages from the start
-    // (page faults are dear); a program that needs more grows past it.
-    output.reserve(4 * lines + 64, 64 * lines + 1024);
-    trajectoryStore->reserve(4 * lines + 64, lines + 64);
+    // (page faults are dear); a program that needs more grows past it. The
+    // room is only a hint: a system that will not promise that much address
+    // space gets a run that grows as it goes.
+    try {
+        output.reserve(4 * lines + 64, 64 * lines + 1024);
+        trajectoryStore->reserve(4 * lines + 64, lines + 64);
+    } catch (const std::bad_alloc&) {
+    }
     lineMap.reserve(lines);
     mapped::adviseHugePages(lineMap.data(), lineMap.capacity() * sizeof(int32_t));
     observer.progressStart(count);
