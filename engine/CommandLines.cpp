@@ -24,10 +24,8 @@ void CommandLines::append(const CommandLines& other)
     }
     const std::uint64_t base = text.size();
     text.append(other.text.data(), other.text.size());
-    std::uint64_t* out = ends.spare(other.size());
     for (std::size_t i = 0; i < other.size(); ++i)
-        out[i] = base + other.ends[i];
-    ends.commit(other.size());
+        ends.push_back(base + other.ends[i]);
 }
 
 void CommandLines::reserve(std::size_t lines, std::size_t bytes)
@@ -40,8 +38,8 @@ void CommandLines::truncate(std::size_t lines)
 {
     if (lines >= size())
         return;
-    ends.truncate(lines);
     text.truncate(lines == 0 ? 0 : static_cast<std::size_t>(ends[lines - 1]));
+    ends.truncate(lines);
 }
 
 void CommandLines::clear()

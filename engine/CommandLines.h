@@ -16,6 +16,7 @@
 #include <iterator>
 #include <string_view>
 
+#include "engine/LineEnds.h"
 #include "engine/MappedArray.h"
 
 class CommandLines {
@@ -159,5 +160,5 @@ class CommandLines {
     static constexpr std::size_t kEndBytes = 2;
 
     MappedArray<char> text;
-    MappedArray<std::uint64_t> ends;
+    LineEnds<32> ends;
 };

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/CommandLines.h"
+#include "engine/LineEnds.h"
 #include "engine/MappedArray.h"
 
 namespace {
@@ -114,6 +115,31 @@ TEST(MappedArray, ReserveKeepsTheValuesAndReleaseEmpties)
         values.release();
         EXPECT_EQ(values.size(), 0u);
         EXPECT_EQ(copy[123'456], 123'456 * 3) << reserved;
+    }
+}
+
+// Line ends keep their low bits and the places where the text passes a
+// multiple of 2^Bits; with 4 bits those come every 16 bytes.
+TEST(LineEnds, EndsPastTheLowBitsReadBackWhole)
+{
+    const std::vector<std::uint64_t> ends = {3, 15, 16, 16, 40, 40, 100, 1000, 1001};
+    for (std::size_t keep = 0; keep <= ends.size(); ++keep) {
+        LineEnds<4> list;
+        for (std::uint64_t e : ends)
+            list.push_back(e);
+        for (std::size_t i = 0; i < ends.size(); ++i)
+            ASSERT_EQ(list[i], ends[i]) << i;
+        // Cut back, then go on with other ends: nothing of the old passings
+        // may remain.
+        list.truncate(keep);
+        ASSERT_EQ(list.size(), keep);
+        for (std::size_t i = 0; i < keep; ++i)
+            EXPECT_EQ(list[i], ends[i]) << keep << " " << i;
+        const std::uint64_t base = keep == 0 ? 0 : ends[keep - 1];
+        list.push_back(base + 1);
+        list.push_back(base + 70);
+        EXPECT_EQ(list[keep], base + 1) << keep;
+        EXPECT_EQ(list[keep + 1], base + 70) << keep;
     }
 }
 
