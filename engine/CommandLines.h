@@ -19,6 +19,54 @@
 #include "engine/LineEnds.h"
 #include "engine/MappedArray.h"
 
+// A short command line built on the stack ("PA 1234,-567;"), read as a
+// string_view. Texts beyond its room are cut; the lines built with it are
+// far shorter.
+class LineText {
+  public:
+    static constexpr std::size_t kRoom = 48;
+
+    operator std::string_view() const { return {text, length}; }
+    std::string_view view() const { return {text, length}; }
+    void add(std::string_view part)
+    {
+        const std::size_t n = part.size() < kRoom - length ? part.size() : kRoom - length;
+        std::memcpy(text + length, part.data(), n);
+        length += n;
+    }
+    void add(char c)
+    {
+        if (length < kRoom)
+            text[length++] = c;
+    }
+    // Decimal digits, with a "-" below zero.
+    void addInt(std::int32_t value)
+    {
+        if (kRoom - length < 11)
+            return; // never for the lines built here
+        char* out = text + length;
+        auto u = static_cast<std::uint32_t>(value);
+        if (value < 0) {
+            *out++ = '-';
+            u = 0u - u;
+        }
+        char digits[10];
+        int n = 0;
+        do {
+            digits[n++] = static_cast<char>('0' + u % 10);
+            u /= 10;
+        } while (u != 0);
+        while (n > 0)
+            *out++ = digits[--n];
+        length = static_cast<std::size_t>(out - text);
+    }
+
+  private:
+    friend class CommandLines;
+    char text[kRoom];
+    std::size_t length = 0;
+};
+
 class CommandLines {
   public:
     using value_type = std::string_view;
@@ -119,6 +167,17 @@ class CommandLines {
         out[line.size()] = '\r';
         out[line.size() + 1] = '\n';
         text.commit(line.size() + kEndBytes);
+        ends.push_back(text.size());
+    }
+    // The same for a line built on the stack: its whole room is copied at
+    // once, which is quicker than a copy of the exact length.
+    void push_back(const LineText& line)
+    {
+        char* out = text.spare(LineText::kRoom + kEndBytes);
+        std::memcpy(out, line.text, LineText::kRoom);
+        out[line.length] = '\r';
+        out[line.length + 1] = '\n';
+        text.commit(line.length + kEndBytes);
         ends.push_back(text.size());
     }
     void emplace_back(std::string_view line) { push_back(line); }

@@ -124,24 +124,6 @@ int32_t truncSteps(float value);
 bool fitsSteps(float value);
 double vectorLength(float a, float b);
 
-// A short command line built on the stack, read as a string_view.
-class LineText {
-  public:
-    operator std::string_view() const { return {text, length}; }
-    std::string_view view() const { return {text, length}; }
-    void add(std::string_view part);
-    void add(char c)
-    {
-        if (length < sizeof text)
-            text[length++] = c;
-    }
-    void addInt(int32_t value);
-
-  private:
-    char text[48];
-    std::size_t length = 0;
-};
-
 // The two move commands of the controller: "PA x,y;" (X and Y together) and
 // "@ZA z;" (Z alone), positions truncated to whole machine steps.
 LineText positionLine(float x, float y);

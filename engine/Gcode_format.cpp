@@ -71,21 +71,6 @@ int32_t truncSteps(float value)
     return static_cast<int32_t>(value);
 }
 
-void LineText::add(std::string_view part)
-{
-    const std::size_t n = std::min(part.size(), sizeof text - length);
-    std::memcpy(text + length, part.data(), n);
-    length += n;
-}
-
-void LineText::addInt(int32_t value)
-{
-    // 11 characters at most ("-2147483648"); the buffer is sized for the
-    // longest line built here.
-    auto res = std::to_chars(text + length, text + sizeof text, value);
-    length = static_cast<std::size_t>(res.ptr - text);
-}
-
 LineText positionLine(float x, float y)
 {
     LineText line;
