@@ -140,7 +140,7 @@ TEST(RunConversionOnText, SameAsTheRunOverSplitLines)
         "G0 X1",
         "%\r\nG21 G90\r\nG0 X1 Y2 Z3\r\nG1 X4 Z-1 F300\r\n(comment)\r\nG2 X8 I2\r\nM30\r\n",
         "G0 X1\rG1 Y2 F120\rG7 X1\r\rZ-2\n#1=5\nG1 X#1\r\nG0 X,5\n\r",
-        std::string("G0 X1\n\0\nG1 X2\n", 16),
+        std::string("G0 X1\n\0\nG1 X2\n", 14),
     };
     for (const std::string& program : programs) {
         const auto runOnce = [&](bool onText) {
