@@ -34,12 +34,21 @@ bool ByteBuffer::grow(std::size_t atLeast)
     return true;
 }
 
+// No G-code program comes near this; /dev/zero or an endless pipe would
+// otherwise fill the memory until the system kills the converter.
+constexpr std::size_t kMaxBytes = std::size_t(2) << 30;
+const char* const kTooLarge = "larger than 2 GiB, not a program";
+
 bool ByteBuffer::readAll(int fd, std::string& error)
 {
     struct stat info {};
     if (::fstat(fd, &info) == 0) {
         if (S_ISDIR(info.st_mode)) {
             error = std::strerror(EISDIR);
+            return false;
+        }
+        if (S_ISREG(info.st_mode) && static_cast<unsigned long long>(info.st_size) > kMaxBytes) {
+            error = kTooLarge;
             return false;
         }
         // A regular file arrives in one read; one byte more shows its end.
@@ -64,6 +73,10 @@ bool ByteBuffer::readAll(int fd, std::string& error)
         if (got == 0)
             return true;
         size += static_cast<std::size_t>(got);
+        if (size > kMaxBytes) {
+            error = kTooLarge;
+            return false;
+        }
     }
 }
 

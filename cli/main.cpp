@@ -170,6 +170,12 @@ int run(const ConvertOptions& options)
     Results& work = *new Results;
 
     StepsPerMmTexts steps = loadMachineSettings();
+    // Values of the settings file that the machine cannot use (a lead of 0,
+    // a negative speed) were replaced by factory values: say so; the run
+    // goes on with them, as the window's does.
+    for (const std::string& problem : settingsProblems())
+        writeStderr(std::string(kProgram) + ": settings file " + inQuotes(settingsFilePath()) +
+                    ": " + problem + "\n");
     CliObserver observer(inputName, options.quiet);
     keepToolPath = !options.path.empty();
     // The run walks the lines of the file's bytes as they are: no list of

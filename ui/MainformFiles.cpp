@@ -147,6 +147,12 @@ bool TForm1::loadSourceLines(const QString& path)
     QByteArray bytes;
     if (info.isDir()) {
         reason = QStringLiteral("it is a folder");
+    } else if (info.exists() && !info.isFile()) {
+        // A named pipe would block the window until someone writes to it,
+        // /dev/zero would fill the memory.
+        reason = QStringLiteral("it is not a regular file");
+    } else if (info.size() > (qint64(2) << 30)) {
+        reason = QStringLiteral("it is larger than 2 GiB, not a program");
     } else {
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly)) {

@@ -278,6 +278,22 @@ INSTANTIATE_TEST_SUITE_P(Table, BadInput, ::testing::ValuesIn(inputCases()),
                              return name;
                          });
 
+// Values the machine cannot use are replaced by factory values; the user
+// must hear which, with the settings file named, and the run still ends well.
+TEST(BadInputSettings, UnusableValuesAreNamedWithTheSettingsFile)
+{
+    TempDir dir;
+    const std::string input = dir.write("p.nc", "G0X10\n");
+    const std::string settings =
+        dir.write("settings.ini", "[Machine]\nPas de vis X=0\nPrecision=abc\n");
+    const Outcome run =
+        runConverter({"--settings", settings, "-o", (dir / "p.Cbr").string(), input});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    const std::string warning = "tolvane-convert: settings file '" + settings + "': ";
+    EXPECT_NE(run.err.find(warning + "Pas de vis X"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(warning + "Precision"), std::string::npos) << run.err;
+}
+
 // ---- results that cannot be written
 
 enum class Blocker {

@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QPushButton>
 #include <optional>
+#include <sys/stat.h>
 
 #include "tests/engine/SettingsTestFiles.h"
 #include "tests/ui/test_mainform_bad_input_fixture.h"
@@ -71,6 +72,24 @@ INSTANTIATE_TEST_SUITE_P(Table, WindowVanishedSource,
                          [](const ::testing::TestParamInfo<VanishCase>& info) {
                              return std::string(info.param.name);
                          });
+
+// A named pipe would block the window until someone writes into it, and
+// /dev/zero never ends: both are refused before anything is read.
+TEST_F(MainformBadInputTest, SpecialFilesRefusedAtOnce)
+{
+    makeForm();
+    const QString fifo = path(QStringLiteral("pipe.nc"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const QString& special : {fifo, QStringLiteral("/dev/zero")}) {
+        boxes.clear();
+        EXPECT_FALSE(form->openSourceFile(special));
+        ASSERT_EQ(boxes.size(), 1u);
+        const std::string text = badinput::utf8(boxes[0].text);
+        EXPECT_NE(text.find(special.toStdString()), std::string::npos) << text;
+        EXPECT_NE(text.find("not a regular file"), std::string::npos) << text;
+    }
+    EXPECT_FALSE(form->ReOuvrir->isEnabled());
+}
 
 // ---- files that cannot be written
 
