@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <chrono>
+#include <cstring>
 #include <cstdint>
 #include <cstdlib>
 #include <fcntl.h>
@@ -64,8 +65,8 @@ void writeFile(const fs::path& path, const std::string& bytes)
         throw std::runtime_error("cannot write " + path.string());
 }
 
-Outcome runConverter(const std::vector<std::string>& args, const std::string& stdinFile,
-                     const std::string& workDir, int timeoutSeconds)
+Outcome runProgram(const std::vector<std::string>& command, const std::string& stdinFile,
+                   const std::string& workDir, int timeoutSeconds)
 {
     TempDir streams;
     std::string outPath = (streams / "stdout").string();
@@ -82,9 +83,7 @@ Outcome runConverter(const std::vector<std::string>& args, const std::string& st
     posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                      0600);
 
-    std::vector<std::string> argStore;
-    argStore.push_back(TOLVANE_CONVERT);
-    argStore.insert(argStore.end(), args.begin(), args.end());
+    std::vector<std::string> argStore = command;
     std::vector<char*> argv;
     for (std::string& a : argStore)
         argv.push_back(a.data());
@@ -92,10 +91,10 @@ Outcome runConverter(const std::vector<std::string>& args, const std::string& st
 
     Outcome run;
     pid_t pid = 0;
-    int rc = posix_spawn(&pid, TOLVANE_CONVERT, &actions, nullptr, argv.data(), environ);
+    int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     if (rc != 0)
-        throw std::runtime_error("cannot start " TOLVANE_CONVERT);
+        throw std::runtime_error("cannot start " + command[0] + ": " + std::strerror(rc));
 
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
     int status = 0;
@@ -118,6 +117,14 @@ Outcome runConverter(const std::vector<std::string>& args, const std::string& st
     run.out = readFile(outPath);
     run.err = readFile(errPath);
     return run;
+}
+
+Outcome runConverter(const std::vector<std::string>& args, const std::string& stdinFile,
+                     const std::string& workDir, int timeoutSeconds)
+{
+    std::vector<std::string> command = {TOLVANE_CONVERT};
+    command.insert(command.end(), args.begin(), args.end());
+    return runProgram(command, stdinFile, workDir, timeoutSeconds);
 }
 
 bool splitCrLf(const std::string& text, std::vector<std::string>& lines)

@@ -37,6 +37,12 @@ class TempDir {
     fs::path dir;
 };
 
+// Runs command[0] (a full path) with the other arguments; standard input
+// comes from `stdinFile` (or /dev/null); it runs in `workDir` when one is
+// given. A run that takes longer than `timeoutSeconds` is killed.
+Outcome runProgram(const std::vector<std::string>& command, const std::string& stdinFile = "",
+                   const std::string& workDir = "", int timeoutSeconds = 120);
+
 // Runs tolvane-convert with `args`; standard input comes from `stdinFile`
 // (or /dev/null); it runs in `workDir` when one is given. A run that takes
 // longer than `timeoutSeconds` is killed.

@@ -9,7 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/cli/test_bad_input_harness.h"
+#include "tests/bad_input/BadInput.h"
+#include "tests/cli/CliHarness.h"
 
 namespace {
 
@@ -377,7 +378,7 @@ TEST_P(UnwritableResult, ExitOneNamingTheFileAndTheOldFileKept)
         run = runConverter(args, "", "", 60 * badinput::kSlowBuildFactor);
     } else {
         command.insert(command.end(), args.begin(), args.end());
-        run = badinput::runProgram(command, 60 * badinput::kSlowBuildFactor);
+        run = runProgram(command, "", "", 60 * badinput::kSlowBuildFactor);
     }
     ASSERT_FALSE(run.timedOut);
     ASSERT_EQ(run.signal, 0);
