@@ -1,5 +1,7 @@
 #include "cli/FileIo.h"
 
+#include "engine/PosixWrite.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -14,22 +16,6 @@ constexpr std::size_t kBufferSize = 1 << 20;
 std::string reason(int err)
 {
     return std::strerror(err);
-}
-
-bool writeAll(int fd, const char* data, std::size_t size, int& err)
-{
-    while (size > 0) {
-        ssize_t done = ::write(fd, data, size);
-        if (done < 0) {
-            if (errno == EINTR)
-                continue;
-            err = errno;
-            return false;
-        }
-        data += done;
-        size -= static_cast<std::size_t>(done);
-    }
-    return true;
 }
 
 mode_t newFileMode()

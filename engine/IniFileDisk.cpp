@@ -1,5 +1,6 @@
 // Reading the settings file whole and replacing it atomically.
 #include "engine/IniFile.h"
+#include "engine/PosixWrite.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -18,24 +19,6 @@ constexpr std::size_t kMaxFileSize = 256u * 1024u * 1024u;
 std::string errnoText(int err)
 {
     return std::strerror(err);
-}
-
-bool writeAll(int fd, const std::string& data, int& err)
-{
-    const char* p = data.data();
-    std::size_t left = data.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, left);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            err = errno;
-            return false;
-        }
-        p += n;
-        left -= static_cast<std::size_t>(n);
-    }
-    return true;
 }
 
 } // namespace
@@ -140,7 +123,7 @@ bool IniFile::save(std::string* error)
         return fail(target,
                     "cannot create a temporary file in its folder (" + errnoText(errno) + ")");
     int err = 0;
-    bool ok = writeAll(fd, content_, err);
+    bool ok = writeAll(fd, content_.data(), content_.size(), err);
     if (ok && ::fchmod(fd, mode) != 0) {
         ok = false;
         err = errno;

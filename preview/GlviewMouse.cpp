@@ -80,13 +80,10 @@ void TGLForm::GLPanelMouseUp()
     endInteraction();
 }
 
+// Leaving the panel ends a drag as releasing the button does.
 void TGLForm::GLPanelMouseLeave()
 {
-    dragRotate = false;
-    dragPan = false;
-    dragTurn = false;
-    mouseHeld = false;
-    endInteraction();
+    GLPanelMouseUp();
 }
 
 bool TGLForm::interacting() const
