@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <limits.h>
 #include <memory>
+#include <utility>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
@@ -14,8 +15,20 @@
 namespace {
 
 std::string overriddenPath;
-// What the last load could not use (see settingsProblems).
+// What the last load could not use (see settingsProblems), as sentences
+// and as values.
 std::vector<std::string> problems;
+std::vector<SettingsProblem> details;
+
+void noteProblem(SettingsProblem::Kind kind, std::string key, std::string text, std::string used)
+{
+    SettingsProblem problem;
+    problem.kind = kind;
+    problem.key = std::move(key);
+    problem.text = std::move(text);
+    problem.used = std::move(used);
+    details.push_back(std::move(problem));
+}
 
 std::string quoted(const std::string& text)
 {
@@ -31,14 +44,18 @@ void checkNumberText(const IniFile& ini, const char* key, bool whole, const std:
     float real = 0.0f;
     int32_t integer = 0;
     const bool ok = whole ? parseSettingsInteger(*text, integer) : parseSettingsFloat(*text, real);
-    if (!ok)
+    if (!ok) {
         problems.push_back(std::string(key) + " = " + quoted(*text) + " is not " +
                            (whole ? "a whole number" : "a number") + "; " + used + " is used.");
+        noteProblem(whole ? SettingsProblem::Kind::NotAWholeNumber
+                          : SettingsProblem::Kind::NotANumber,
+                    key, *text, used);
+    }
 }
 
 // The French texts of the user interface, by key. Other languages come from
 // the settings file only; without it every window speaks French.
-constexpr std::array<const char*, 37> kFrenchTexts = {
+constexpr std::array<const char*, 102> kFrenchTexts = {
     "Fichier",                                                  // 0  main menu Fichier1
     "Ouvrir",                                                   // 1  open source file
     "Enregistrer fichier traduit",                              // 2  save translated file
@@ -75,7 +92,75 @@ constexpr std::array<const char*, 37> kFrenchTexts = {
     "Aperçu",                                                                 // 33
     "Usiner",                                                                 // 34
     "Pièce Brute",                                                            // 35
-    "Ignorer la suite", // 36 skips the remaining reports of a run
+    "Ignorer la suite",               // 36 skips the remaining reports of a run
+    "Ligne %1\u00a0: %2",             // 37 the report box's second line
+    "(ligne vide)",                   // 38
+    "Aucun code ignoré",              // 39 status line
+    "1 code ignoré, ligne %1",        // 40
+    "%1 codes ignorés, ligne %2",     // 41
+    "%1 codes ignorés sur %2 lignes", // 42
+    "%1\u00a0: ligne signalée suivante, %2\u00a0: précédente", // 43
+    "Ligne signalée suivante",                                 // 44 menu, F8
+    "Ligne signalée précédente",                               // 45 menu, Shift+F8
+    "Ligne signalée %1 sur %2\u00a0: ligne %3",                // 46
+    "Ignoré\u00a0: %1",                                        // 47 tooltip of a marked line
+    "Impossible de lire «\u00a0%1\u00a0»\u00a0: %2.",          // 48 failures of the commands
+    "Impossible d'écrire «\u00a0%1\u00a0»\u00a0: %2.",         // 49
+    "Un fichier existant de ce nom n'a pas été modifié.",      // 50
+    "Impossible de démarrer le programme «\u00a0%1\u00a0»\u00a0: %2.",           // 51
+    "Commande\u00a0: %1",                                                        // 52
+    "Vérifiez le programme dans %1.",                                            // 53
+    "Aucun programme n'est indiqué pour cette commande («\u00a0%1\u00a0»).",     // 54
+    "Indiquez-le dans %1.",                                                      // 55
+    "Pas assez de mémoire pour traduire «\u00a0%1\u00a0».",                      // 56
+    "Certains réglages de «\u00a0%1\u00a0» ne peuvent pas être utilisés\u00a0:", // 57
+    "Impossible d'enregistrer les réglages\u00a0:",                              // 58
+    "c'est un dossier",                                                          // 59 reasons
+    "ce n'est pas un fichier ordinaire",                                         // 60
+    "il dépasse 2\u00a0Gio, ce n'est pas un programme",                          // 61
+    "pas assez de mémoire",                                                      // 62
+    "tout n'a pas pu être écrit",                                                // 63
+    "ce fichier n'existe pas",                                                   // 64
+    "c'est un dossier, pas un programme",                                        // 65
+    "le fichier n'est pas exécutable",                                           // 66
+    "aucun programme de ce nom n'a été trouvé dans le PATH",                     // 67
+    "le système a refusé de le démarrer",                                        // 68
+    "fichier ou dossier introuvable",                                            // 69 ENOENT
+    "permission refusée",                                                        // 70 EACCES, EPERM
+    "système de fichiers en lecture seule",                                      // 71 EROFS
+    "plus de place sur le disque",                                      // 72 ENOSPC, EDQUOT
+    "fichier trop volumineux",                                          // 73 EFBIG
+    "un élément du chemin n'est pas un dossier",                        // 74 ENOTDIR
+    "erreur d'entrée-sortie",                                           // 75 EIO
+    "nom de fichier trop long",                                         // 76 ENAMETOOLONG
+    "trop de fichiers ouverts",                                         // 77 EMFILE, ENFILE
+    "fichier ou périphérique occupé",                                   // 78 EBUSY, ETXTBSY
+    "trop de niveaux de liens symboliques",                             // 79 ELOOP
+    "impossible de créer un fichier temporaire dans son dossier (%1)",  // 80 the settings file
+    "n'a pas pu être lu et reste donc inchangé (%1)",                   // 81
+    "c'est un dossier, pas un fichier",                                 // 82
+    "%1 = «\u00a0%2\u00a0» n'est pas un nombre\u00a0; %3 est utilisé.", // 83 values of the settings
+                                                                        // file that cannot be used
+    "%1 = «\u00a0%2\u00a0» n'est pas un nombre entier\u00a0; %3 est utilisé.", // 84
+    "%1 = %2 avec %3 = %4 ne donne pas de nombre de pas par millimètre utilisable (il faut un pas "
+    "de vis supérieur à 0 et au moins un pas entier par millimètre)\u00a0; les valeurs d'usine "
+    "%5\u00a0mm et %6 pas sont utilisées.",                                                  // 85
+    "%1 = %2 n'est pas une vitesse que la machine peut suivre\u00a0; %3 est utilisé.",       // 86
+    "Precision = «\u00a0%1\u00a0» n'est pas un nombre supérieur à 0\u00a0; %2 est utilisé.", // 87
+    "Le fichier n'a pas pu être lu (%1)\u00a0; tous les réglages prennent leur valeur d'usine.", // 88
+    "%1\u00a0:",                                            // 89 a field name before its problem
+    "«\u00a0%1\u00a0» n'est pas un nombre positif.",        // 90 the configuration dialog
+    "«\u00a0%1\u00a0» n'est pas un nombre entier positif.", // 91
+    "Rechercher un fichier",                                // 92
+    "Fichier exe|*.exe|Tous les fichiers|*.*",              // 93
+    "%1 «\u00a0%2\u00a0» n'est pas un nombre valide",       // 94 the preview: a stock size
+    "Cadrer",                                               // 95 frames the whole path
+    "Montrer toute la trajectoire (%1)",                    // 96 its tooltip, %1 the key
+    "Une erreur inattendue s'est produite.",                // 97 the program's start
+    "Traduit des programmes G-code en commandes pour la fraiseuse PROFILER.", // 98
+    "Programme G-code à ouvrir (.nc, .iso).",                                 // 99
+    "[fichier]",                                                              // 100
+    "%p\u00a0%",                                                              // 101 progress bar
 };
 
 constexpr float kDefaultPitch = 5.0f;
@@ -123,6 +208,11 @@ void readAxis(const IniFile& ini, const char* pitchKey, const char* stepsKey, fl
                            "one whole step per millimetre are needed); the factory " +
                            formatSettingsFloat(kDefaultPitch) + " mm and " +
                            std::to_string(kDefaultStepsPerRev) + " steps are used.");
+        noteProblem(SettingsProblem::Kind::NoStepsPerMm, pitchKey, formatSettingsFloat(pitch),
+                    formatSettingsFloat(kDefaultPitch));
+        details.back().otherKey = stepsKey;
+        details.back().otherText = std::to_string(stepsPerRev);
+        details.back().otherUsed = std::to_string(kDefaultStepsPerRev);
         pitch = kDefaultPitch;
         stepsPerRev = kDefaultStepsPerRev;
         stepsPerMm = kDefaultStepsPerMm;
@@ -145,6 +235,8 @@ float readSpeed(const IniFile& ini, const char* key, float def)
     problems.push_back(std::string(key) + " = " + formatSettingsFloat(speed) +
                        " is not a speed the machine can run; " + formatSettingsFloat(def) +
                        " is used.");
+    noteProblem(SettingsProblem::Kind::NotASpeed, key, formatSettingsFloat(speed),
+                formatSettingsFloat(def));
     return def;
 }
 
@@ -219,9 +311,12 @@ StepsPerMmTexts loadMachineSettings(const std::function<void()>& showAboutBox)
 {
     const IniFile& ini = settingsFile();
     problems.clear();
-    if (!ini.loadError().empty())
+    details.clear();
+    if (!ini.loadError().empty()) {
         problems.push_back("The file could not be read (" + ini.loadError() +
                            "); every setting takes its factory value.");
+        noteProblem(SettingsProblem::Kind::Unreadable, {}, ini.loadError(), {});
+    }
     MachineSettings s;
     s.editorPath = ini.readString("Applications", "Editeur", s.editorPath);
     s.driverPath = ini.readString("Applications", "Driver", s.driverPath);
@@ -240,9 +335,12 @@ StepsPerMmTexts loadMachineSettings(const std::function<void()>& showAboutBox)
         s.arcPrecision = precision;
     } else {
         s.arcPrecision = kDefaultPrecision;
-        if (text)
+        if (text) {
             problems.push_back("Precision = " + quoted(*text) + " is not a number above 0; " +
                                formatSettingsFloat(kDefaultPrecision) + " is used.");
+            noteProblem(SettingsProblem::Kind::BadPrecision, "Precision", *text,
+                        formatSettingsFloat(kDefaultPrecision));
+        }
     }
 
     s.language = ini.readInteger("Langue", "current", 0);
@@ -261,6 +359,11 @@ StepsPerMmTexts loadMachineSettings(const std::function<void()>& showAboutBox)
 const std::vector<std::string>& settingsProblems()
 {
     return problems;
+}
+
+const std::vector<SettingsProblem>& settingsProblemDetails()
+{
+    return details;
 }
 
 std::string lookupText(int language, const std::string& key, const std::string& frenchDefault)

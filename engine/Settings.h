@@ -33,10 +33,30 @@ StepsPerMmTexts loadMachineSettings(const std::function<void()>& showAboutBox = 
 // value was usable or missing (a missing value quietly takes its default).
 const std::vector<std::string>& settingsProblems();
 
+// The same problems as values, for a window to word them in its language.
+struct SettingsProblem {
+    enum class Kind {
+        Unreadable,      // text: the reason ("<path>: <why>")
+        NotANumber,      // key = text is no number; `used` instead
+        NotAWholeNumber, // key = text is no whole number; `used` instead
+        NoStepsPerMm,    // key = text with otherKey = otherText; factory used, otherUsed
+        NotASpeed,       // key = text is no speed; `used` instead
+        BadPrecision,    // Precision = text is no number above 0; `used` instead
+    };
+    Kind kind = Kind::Unreadable;
+    std::string key;
+    std::string text;
+    std::string used;
+    std::string otherKey;
+    std::string otherText;
+    std::string otherUsed;
+};
+const std::vector<SettingsProblem>& settingsProblemDetails();
+
 // The numbered user-interface text `key` in the section of `language`
 // ("FR", "DE", "GB" for 0, 1, 2), `frenchDefault` when missing.
 std::string lookupText(int language, const std::string& key, const std::string& frenchDefault);
-// The same with the built-in French default of the key ("0" to "36").
+// The same with the built-in French default of the key ("0" to "96").
 std::string lookupText(int language, int key);
 // The built-in French text of a key, "" for an unknown key.
 std::string frenchText(int key);

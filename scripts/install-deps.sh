@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config dpkg-dev
           libgtest-dev libgmock-dev libbenchmark-dev
-          qt6-base-dev libqt6opengl6-dev libxkbcommon-dev
+          qt6-base-dev libqt6opengl6-dev libxkbcommon-dev qt6-translations-l10n
           libgl-dev libglu1-mesa-dev
           xvfb xauth libgl1-mesa-dri fonts-dejavu-core)
 packages+=("$@")
