@@ -5,11 +5,15 @@
 #include <QTimer>
 #include <exception>
 
+#include "engine/IniFile.h"
+#include "engine/Settings.h"
 #include "preview/Glview.h"
 #include "ui/About.h"
 #include "ui/Config.h"
+#include "ui/Language.h"
 #include "ui/Mainform.h"
 #include "ui/MessageBox.h"
+#include "ui/UiText.h"
 
 namespace {
 
@@ -26,7 +30,7 @@ class Application : public QApplication {
         } catch (const std::exception& error) {
             showError(activeWindow(), QString::fromLocal8Bit(error.what()));
         } catch (...) {
-            showError(activeWindow(), QStringLiteral("An unexpected error occurred."));
+            showError(activeWindow(), uiText(currentLanguage(), 97));
         }
         return false;
     }
@@ -39,13 +43,15 @@ int main(int argc, char** argv)
     Application app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tolvane"));
 
+    // The help of the command line speaks the user's language too; the main
+    // window applies the language again when it loads the settings.
+    const int language = IniFile(settingsFilePath()).readInteger("Langue", "current", 0);
+    applyLanguage(language);
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Translates G-code programs into commands of the PROFILER milling machine."));
+    parser.setApplicationDescription(uiText(language, 98));
     parser.addHelpOption();
-    parser.addPositionalArgument(QStringLiteral("file"),
-                                 QStringLiteral("G-code program to open (.nc, .iso)."),
-                                 QStringLiteral("[file]"));
+    parser.addPositionalArgument(QStringLiteral("file"), uiText(language, 99),
+                                 uiText(language, 100));
     parser.process(app);
 
     TForm1 mainForm;

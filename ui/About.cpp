@@ -12,6 +12,7 @@
 #include "engine/IniFile.h"
 #include "engine/Settings.h"
 #include "ui/ConfigLayout.h"
+#include "ui/FailureText.h"
 #include "ui/MessageBox.h"
 #include "ui/UiText.h"
 

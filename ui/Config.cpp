@@ -5,12 +5,16 @@
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
+#include <QOperatingSystemVersion>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTabWidget>
+#include <algorithm>
 
 #include "engine/IniFile.h"
 #include "engine/Settings.h"
 #include "ui/ConfigLayout.h"
+#include "ui/FailureText.h"
 #include "ui/MessageBox.h"
 #include "ui/UiText.h"
 
@@ -21,26 +25,13 @@ const char* const kDefaultDriver = "C:\\Program Files\\Colinbus\\ColiDriveProfil
 // Offered for a missing precision: a finer chord than the translator's own
 // fallback for a missing key; confirming the dialog stores it.
 constexpr float kDialogPrecision = 0.05f;
+// Digits every numeric field shows whole.
+constexpr int kDigitsShown = 10;
 
 QString caption(int language, int key, const char* frenchDefault)
 {
     return settingsTextToQString(
         lookupText(language, std::to_string(key), std::string(frenchDefault)));
-}
-
-// The few sentences of the dialog's own reports, by language (French for
-// any language the program does not know).
-enum class Sentence { NotPositiveNumber, NotPositiveWholeNumber };
-
-QString sentence(int language, Sentence which)
-{
-    static const char* const texts[3][2] = {
-        {"n'est pas un nombre positif.", "n'est pas un nombre entier positif."},
-        {"ist keine positive Zahl.", "ist keine positive ganze Zahl."},
-        {"is not a positive number.", "is not a positive whole number."},
-    };
-    const int l = (language >= 0 && language <= 2) ? language : 0;
-    return QString::fromUtf8(texts[l][static_cast<int>(which)]);
 }
 
 bool positiveFloat(const QString& text, float& value)
@@ -70,6 +61,30 @@ std::string utf8(const QString& text)
 }
 
 } // namespace
+
+QString programsFilter(const QString& pipeFilter, bool windows)
+{
+    if (windows)
+        return pipeFilter;
+    // Programs on other systems have no ".exe": the entry for every file
+    // comes first, the others keep their order after it.
+    const QStringList parts = pipeFilter.split(QLatin1Char('|'));
+    QStringList everything;
+    QStringList others;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        const QStringList patterns =
+            parts[i + 1].split(QRegularExpression(QStringLiteral("[;\\s]+")), Qt::SkipEmptyParts);
+        const bool all =
+            patterns.contains(QLatin1String("*.*")) || patterns.contains(QLatin1String("*"));
+        (all && everything.isEmpty() ? everything : others) << parts[i] << parts[i + 1];
+    }
+    return (everything + others).join(QLatin1Char('|'));
+}
+
+bool runsOnWindows()
+{
+    return QOperatingSystemVersion::currentType() == QOperatingSystemVersion::Windows;
+}
 
 TForm2::TForm2(QWidget* parent) : QDialog(parent)
 {
@@ -149,12 +164,12 @@ void TForm2::buildLayout()
     EditorName = designEdit(TabSheet2, "EditorName", 123, 58, 286);
     BitBtn3 = new QPushButton(TabSheet2);
     BitBtn3->setObjectName(QStringLiteral("BitBtn3"));
-    BitBtn3->setGeometry(438, 56, 27, 25);
+    designPlace(BitBtn3, 438, 56, 27, 25);
     Label2 = designLabel(TabSheet2, "Label2", 40, 112, 78, true);
     DriverName = designEdit(TabSheet2, "DriverName", 123, 109, 286);
     BitBtn4 = new QPushButton(TabSheet2);
     BitBtn4->setObjectName(QStringLiteral("BitBtn4"));
-    BitBtn4->setGeometry(438, 107, 27, 25);
+    designPlace(BitBtn4, 438, 107, 27, 25);
     const QIcon glyph(QStringLiteral(":/icons/open.png"));
     for (QPushButton* browse : {BitBtn3, BitBtn4}) {
         browse->setIcon(glyph);
@@ -189,6 +204,15 @@ void TForm2::buildLayout()
     BitBtn2->setAutoDefault(false);
     connect(BitBtn1, &QPushButton::clicked, this, &TForm2::BitBtn1Click);
     connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
+
+    // Fonts on Linux are wider than the design's: a field must still show a
+    // whole value (25600, 1.27), so the fields grow, what stands right of
+    // them moves along, and the dialog grows by what that takes.
+    int grow = 0;
+    for (QWidget* page : {TabSheet1, TabSheet2, Langue})
+        grow = std::max(grow, widenEditsForDigits(page, kDigitsShown));
+    setFixedSize(529 + grow, 360);
+    PageControl1->setGeometry(0, 0, 529 + grow, 297);
 }
 
 void TForm2::localise()
@@ -256,8 +280,8 @@ void TForm2::FormCreate()
 void TForm2::browseInto(QLineEdit* edit)
 {
     FileDialog dialog(FileDialog::Mode::Open);
-    dialog.title = QStringLiteral("Search for file");
-    dialog.filter = QStringLiteral("exe file|*.exe|all files|*.*");
+    dialog.title = uiText(language_, 92);
+    dialog.filter = programsFilter(uiText(language_, 93), runsOnWindows());
     if (QFileInfo(edit->text()).isFile())
         dialog.fileName = edit->text();
     if (dialog.execute(this))
@@ -307,12 +331,11 @@ bool TForm2::validate()
             continue;
         showMessageBox(this,
                        BoxRequest{QStringLiteral("Config Tolvane"),
-                                  f.name + QStringLiteral(":\n\u00ab ") + f.edit->text() +
-                                      QStringLiteral(" \u00bb ") +
-                                      sentence(language_, f.whole ? Sentence::NotPositiveWholeNumber
-                                                                  : Sentence::NotPositiveNumber),
+                                  uiText(language_, 89).arg(f.name) + QLatin1Char('\n') +
+                                      uiText(language_, f.whole ? 91 : 90).arg(f.edit->text()),
                                   {},
-                                  QMessageBox::Warning});
+                                  QMessageBox::Warning,
+                                  {}});
         PageControl1->setCurrentWidget(TabSheet1);
         f.edit->setFocus();
         f.edit->selectAll();

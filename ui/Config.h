@@ -18,6 +18,13 @@ class QPushButton;
 class QTabWidget;
 class QWidget;
 
+// The filter of the browse dialog for programs: on Windows as the text table
+// gives it (programs are .exe files), elsewhere with the entry for every file
+// moved first.
+QString programsFilter(const QString& pipeFilter, bool windows);
+// The one place that asks which system the program runs on.
+bool runsOnWindows();
+
 class TForm2 : public QDialog {
     Q_OBJECT
   public:

@@ -1,10 +1,14 @@
 #include "ui/ConfigLayout.h"
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QWidget>
 #include <algorithm>
+#include <vector>
 
 #include "ui/UiText.h"
 
@@ -14,6 +18,10 @@ const char* const kLeft = "designLeft";
 const char* const kTop = "designTop";
 const char* const kWidth = "designWidth";
 const char* const kRight = "designRightAligned";
+const char* const kHeight = "designHeight";
+
+// What QLineEdit keeps free on either side of its text, inside the frame.
+constexpr int kEditTextMargin = 2;
 
 } // namespace
 
@@ -71,17 +79,95 @@ QLineEdit* designEdit(QWidget* parent, const char* name, int left, int top, int 
 {
     auto* edit = new QLineEdit(parent);
     edit->setObjectName(QString::fromLatin1(name));
-    edit->setGeometry(left, top, width, 21);
+    designPlace(edit, left, top, width, 21);
     return edit;
 }
 
-QString settingsNotSavedText(int language, const std::string& error)
+void designPlace(QWidget* widget, int left, int top, int width, int height)
 {
-    static const char* const texts[3] = {
-        "Impossible d'enregistrer les r\xC3\xA9glages :",
-        "Die Einstellungen konnten nicht gespeichert werden:",
-        "The settings could not be saved:",
+    widget->setProperty(kLeft, left);
+    widget->setProperty(kTop, top);
+    widget->setProperty(kWidth, width);
+    widget->setProperty(kHeight, height);
+    widget->setGeometry(left, top, width, height);
+}
+
+int editWidthForDigits(const QLineEdit* edit, int digits)
+{
+    const QFontMetrics metrics(edit->font());
+    int widest = 0;
+    for (char16_t digit = u'0'; digit <= u'9'; ++digit)
+        widest = std::max(widest, metrics.horizontalAdvance(QChar(digit)));
+    // The text, the cursor after it, the edit's margins, then the frame as
+    // the style draws it.
+    const QMargins text = edit->textMargins();
+    const int inner = widest * digits + 1 + 2 * kEditTextMargin + text.left() + text.right();
+    QStyleOptionFrame option;
+    option.initFrom(edit);
+    option.lineWidth = edit->hasFrame()
+                           ? edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, edit)
+                           : 0;
+    option.midLineWidth = 0;
+    option.state |= QStyle::State_Sunken;
+    option.features = QStyleOptionFrame::None;
+    const QSize size = edit->style()->sizeFromContents(QStyle::CT_LineEdit, &option,
+                                                       QSize(inner, metrics.height()), edit);
+    return size.width();
+}
+
+int widenEditsForDigits(QWidget* root, int digits)
+{
+    struct Placed {
+        QWidget* widget;
+        int left, top, width, height;
     };
-    const int l = (language >= 0 && language <= 2) ? language : 0;
-    return QString::fromUtf8(texts[l]) + QLatin1Char('\n') + settingsTextToQString(error);
+    std::vector<Placed> placed;
+    for (QWidget* w : root->findChildren<QWidget*>()) {
+        if (!w->property(kLeft).isValid())
+            continue;
+        const int height =
+            w->property(kHeight).isValid() ? w->property(kHeight).toInt() : w->sizeHint().height();
+        placed.push_back({w, w->property(kLeft).toInt(), w->property(kTop).toInt(),
+                          w->property(kWidth).toInt(), height});
+    }
+    // How much each edit must grow, from the designed sizes.
+    std::vector<std::pair<const Placed*, int>> growing;
+    for (const Placed& p : placed) {
+        auto* edit = qobject_cast<QLineEdit*>(p.widget);
+        if (edit == nullptr || !edit->property(kHeight).isValid())
+            continue;
+        const int growth = editWidthForDigits(edit, digits) - p.width;
+        if (growth > 0)
+            growing.emplace_back(&p, growth);
+    }
+    const auto rightmost = [&placed] {
+        int right = 0;
+        for (const Placed& p : placed)
+            right = std::max(right, p.widget->geometry().right());
+        return right;
+    };
+    const int designRight = rightmost();
+    for (const Placed& p : placed) {
+        // Everything that stands right of a growing edit and in its row
+        // (its middle within the edit's height) moves by the growth.
+        const int middle = p.top + p.height / 2;
+        int shift = 0;
+        int own = 0;
+        for (const auto& [edit, growth] : growing) {
+            if (edit == &p)
+                own = growth;
+            else if (p.left >= edit->left + edit->width && middle >= edit->top &&
+                     middle < edit->top + edit->height)
+                shift += growth;
+        }
+        if (shift == 0 && own == 0)
+            continue;
+        p.widget->setProperty(kLeft, p.left + shift);
+        p.widget->setProperty(kWidth, p.width + own);
+        if (auto* label = qobject_cast<QLabel*>(p.widget))
+            fitLabel(label);
+        else
+            p.widget->setGeometry(p.left + shift, p.top, p.width + own, p.height);
+    }
+    return std::max(0, rightmost() - designRight);
 }

@@ -1,6 +1,5 @@
 // What the two settings dialogs share: placing their elements at their
-// designed pixel positions, and the report of a settings file that could
-// not be written.
+// designed pixel positions.
 //
 // Placing: The designs were drawn for an 11-pixel sans-serif font; labels
 // size themselves to their (translated) caption, and a right-aligned label
@@ -9,7 +8,6 @@
 
 #include <QString>
 #include <QStringList>
-#include <string>
 
 class QLabel;
 class QLineEdit;
@@ -32,6 +30,16 @@ void fitLabels(QWidget* root);
 // A one-line edit at its designed place (design height 21).
 QLineEdit* designEdit(QWidget* parent, const char* name, int left, int top, int width);
 
-// "The settings could not be saved:" in the user's language (French for an
-// unknown one), then `error` (the file and the reason) on its own line.
-QString settingsNotSavedText(int language, const std::string& error);
+// Any other element at its designed place.
+void designPlace(QWidget* widget, int left, int top, int width, int height);
+
+// The width an edit needs to show `digits` digits whole, frame and margins
+// included, in its own font and style.
+int editWidthForDigits(const QLineEdit* edit, int digits);
+
+// Widens every edit made by designEdit below `root` that is too narrow to
+// show `digits` digits, and moves every element placed to the right of it
+// in its row by as much, so that positions and order stay as designed.
+// Returns how far the rightmost element moved right (0 when nothing had to
+// change): the room the page must gain.
+int widenEditsForDigits(QWidget* root, int digits);

@@ -4,6 +4,9 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+#include "ui/Language.h"
+#include "ui/UiText.h"
+
 std::optional<ProgramCommand> buildProgramCommand(const QString& commandText,
                                                   const QStringList& extraArguments)
 {
@@ -60,24 +63,25 @@ ProgramStarter setProgramStarter(ProgramStarter starter)
 
 bool startDetachedProcess(const ProgramCommand& command, QString* error)
 {
-    auto fail = [error](const QString& reason) {
+    // The reason is read in the language of the window that reports it.
+    auto fail = [error](int key, const QString& systemText = QString()) {
         if (error != nullptr)
-            *error = reason;
+            *error = systemText.isEmpty() ? uiText(currentLanguage(), key) : systemText;
         return false;
     };
     QString program = command.program;
     if (program.contains(QLatin1Char('/'))) {
         const QFileInfo info(program);
         if (!info.exists())
-            return fail(QStringLiteral("no such file"));
+            return fail(64);
         if (info.isDir())
-            return fail(QStringLiteral("it is a folder, not a program"));
+            return fail(65);
         if (!info.isExecutable())
-            return fail(QStringLiteral("the file is not executable"));
+            return fail(66);
     } else {
         const QString found = QStandardPaths::findExecutable(program);
         if (found.isEmpty())
-            return fail(QStringLiteral("no program of that name was found on the PATH"));
+            return fail(67);
         program = found;
     }
 
@@ -86,8 +90,6 @@ bool startDetachedProcess(const ProgramCommand& command, QString* error)
     process.setArguments(command.arguments);
     process.setStandardInputFile(QProcess::nullDevice());
     if (!process.startDetached())
-        return fail(process.errorString().isEmpty()
-                        ? QStringLiteral("the system refused to start it")
-                        : process.errorString());
+        return fail(68, process.errorString());
     return true;
 }

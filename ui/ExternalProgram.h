@@ -32,5 +32,6 @@ bool startProgram(const ProgramCommand& command, QString* error);
 ProgramStarter setProgramStarter(ProgramStarter starter);
 
 // The real starter: finds the program (a path, or a name on the PATH) and
-// starts it detached.
+// starts it detached. The reason of a failure is worded in the language of
+// the user interface (currentLanguage()).
 bool startDetachedProcess(const ProgramCommand& command, QString* error);

@@ -2,39 +2,85 @@
 
 #include <QBrush>
 #include <QColor>
+#include <QStringList>
 
 #include "ui/UiText.h"
+
+namespace {
+
+// The line being translated, and the lines with an ignored word group.
+const QColor kHighlight(255, 224, 130);
+const QColor kReported(255, 205, 205);
+// Groups listed in a tooltip; a line rarely holds more.
+constexpr std::size_t kToolTipGroups = 20;
+
+} // namespace
 
 LineListModel::LineListModel(Decoding decoding, QObject* parent)
     : QAbstractListModel(parent), decoding_(decoding)
 {
 }
 
+void LineListModel::stopGrowing()
+{
+    growing_ = nullptr;
+    shownRows_ = 0;
+}
+
 void LineListModel::setLines(std::vector<std::string> lines)
 {
     beginResetModel();
+    stopGrowing();
     lines_ = std::move(lines);
     commands_.release();
     highlighted_ = -1;
+    reports_.clear();
     endResetModel();
 }
 
 void LineListModel::setLines(CommandLines lines)
 {
     beginResetModel();
+    stopGrowing();
     std::vector<std::string>().swap(lines_);
     commands_ = std::move(lines);
     highlighted_ = -1;
+    reports_.clear();
     endResetModel();
 }
 
 void LineListModel::clear()
 {
     beginResetModel();
+    stopGrowing();
     std::vector<std::string>().swap(lines_); // give the memory back now
     commands_.release();
     highlighted_ = -1;
+    reports_.clear();
     endResetModel();
+}
+
+void LineListModel::showGrowing(const CommandLines* lines)
+{
+    beginResetModel();
+    std::vector<std::string>().swap(lines_);
+    commands_.release();
+    highlighted_ = -1;
+    growing_ = lines;
+    shownRows_ = 0;
+    endResetModel();
+}
+
+void LineListModel::growTo(std::size_t rows)
+{
+    if (!growing_)
+        return;
+    rows = std::min(rows, growing_->size());
+    if (rows <= shownRows_)
+        return;
+    beginInsertRows(QModelIndex(), static_cast<int>(shownRows_), static_cast<int>(rows) - 1);
+    shownRows_ = rows;
+    endInsertRows();
 }
 
 void LineListModel::setHighlightedRow(int row)
@@ -52,30 +98,48 @@ void LineListModel::setHighlightedRow(int row)
         emit dataChanged(index(row), index(row), roles);
 }
 
+void LineListModel::reportsChanged()
+{
+    if (size() == 0)
+        return;
+    emit dataChanged(index(0), index(static_cast<int>(size()) - 1),
+                     {Qt::BackgroundRole, Qt::ForegroundRole, Qt::ToolTipRole});
+}
+
+void LineListModel::setReportTexts(const QString& tooltip, const QString& emptyGroup)
+{
+    reportToolTip_ = tooltip;
+    emptyGroup_ = emptyGroup;
+}
+
+QString LineListModel::reportToolTip(int row) const
+{
+    const std::vector<ReportedLines::Group> groups = reports_.groupsOf(row);
+    if (groups.empty())
+        return {};
+    QStringList shown;
+    for (std::size_t i = 0; i < groups.size() && i < kToolTipGroups; ++i) {
+        const ReportedLines::Group& g = groups[i];
+        QString text = g.text.empty() ? emptyGroup_ : sourceLineToQString(g.text);
+        if (g.cut)
+            text += QChar(0x2026);
+        shown << text;
+    }
+    if (groups.size() > kToolTipGroups)
+        shown << QString(QChar(0x2026));
+    return reportToolTip_.arg(shown.join(QLatin1String(", ")));
+}
+
 QString LineListModel::displayText(int row) const
 {
     if (row < 0 || static_cast<std::size_t>(row) >= size())
         return {};
-    std::string_view line = this->line(static_cast<std::size_t>(row));
-    const bool cut = line.size() > kMaxShownBytes;
-    if (cut) {
-        line = line.substr(0, kMaxShownBytes);
-        // Do not split a UTF-8 sequence: drop an incomplete one at the cut.
-        std::size_t lead = line.size();
-        while (lead > 0 && line.size() - lead < 4 &&
-               (static_cast<unsigned char>(line[lead - 1]) & 0xC0) == 0x80)
-            --lead;
-        if (lead > 0) {
-            const auto c = static_cast<unsigned char>(line[lead - 1]);
-            const std::size_t length = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
-            if (length > 1 && line.size() - (lead - 1) < length)
-                line = line.substr(0, lead - 1);
-        }
-    }
+    const std::string_view whole = this->line(static_cast<std::size_t>(row));
+    const std::string_view line = utf8Prefix(whole, kMaxShownBytes);
     QString text = decoding_ == Decoding::SourceText
                        ? sourceLineToQString(line)
                        : QString::fromLatin1(line.data(), static_cast<qsizetype>(line.size()));
-    if (cut)
+    if (line.size() < whole.size())
         text += QChar(0x2026);
     return text;
 }
@@ -89,17 +153,26 @@ QVariant LineListModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid())
         return {};
+    const int row = index.row();
     switch (role) {
     case Qt::DisplayRole:
-        return displayText(index.row());
+        return displayText(row);
     case Qt::BackgroundRole:
-        if (index.row() == highlighted_)
-            return QBrush(QColor(255, 224, 130));
+        if (row == highlighted_)
+            return QBrush(kHighlight);
+        if (reports_.lineCount() > 0 && reports_.contains(row))
+            return QBrush(kReported);
         return {};
     case Qt::ForegroundRole:
-        if (index.row() == highlighted_)
+        if (row == highlighted_ || (reports_.lineCount() > 0 && reports_.contains(row)))
             return QBrush(Qt::black);
         return {};
+    case Qt::ToolTipRole: {
+        if (reports_.lineCount() == 0)
+            return {};
+        const QString tip = reportToolTip(row);
+        return tip.isEmpty() ? QVariant() : QVariant(tip);
+    }
     default:
         return {};
     }

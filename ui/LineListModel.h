@@ -5,10 +5,12 @@
 #pragma once
 
 #include <QAbstractListModel>
+#include <QString>
 #include <string>
 #include <vector>
 
 #include "engine/CommandLines.h"
+#include "ui/ReportedLines.h"
 
 class LineListModel : public QAbstractListModel {
     Q_OBJECT
@@ -30,11 +32,31 @@ class LineListModel : public QAbstractListModel {
     void clear();
     const std::vector<std::string>& lines() const { return lines_; }
     const CommandLines& commandLines() const { return commands_; }
-    std::size_t size() const { return lines_.size() + commands_.size(); }
+    std::size_t size() const { return growing_ ? shownRows_ : lines_.size() + commands_.size(); }
+
+    // Shows the command lines of a run while the run writes them: the rows
+    // written so far become visible at each growTo(), in one step however
+    // many they are. `lines` must outlive the showing, which ends with
+    // setLines() or clear().
+    void showGrowing(const CommandLines* lines);
+    void growTo(std::size_t rows);
+    bool isGrowing() const { return growing_ != nullptr; }
 
     // The line being translated, drawn with a marker colour; -1 for none.
     void setHighlightedRow(int row);
     int highlightedRow() const { return highlighted_; }
+
+    // The word groups the last run reported, by line: their lines are
+    // tinted and list their groups in a tooltip. The run adds to them as it
+    // goes; reportsChanged() repaints the rows once it is over.
+    ReportedLines& reports() { return reports_; }
+    const ReportedLines& reports() const { return reports_; }
+    void reportsChanged();
+    // The tooltip's text with "%1" for the groups, and what stands for an
+    // empty group (an empty line).
+    void setReportTexts(const QString& tooltip, const QString& emptyGroup);
+    // The tooltip of a row, empty for a line without report.
+    QString reportToolTip(int row) const;
 
     // The text a row shows.
     QString displayText(int row) const;
@@ -46,11 +68,19 @@ class LineListModel : public QAbstractListModel {
   private:
     std::string_view line(std::size_t row) const
     {
+        if (growing_)
+            return (*growing_)[row];
         return lines_.empty() ? commands_[row] : std::string_view(lines_[row]);
     }
+    void stopGrowing();
 
     Decoding decoding_;
     std::vector<std::string> lines_;
     CommandLines commands_;
+    const CommandLines* growing_ = nullptr;
+    std::size_t shownRows_ = 0;
     int highlighted_ = -1;
+    ReportedLines reports_;
+    QString reportToolTip_ = QStringLiteral("%1");
+    QString emptyGroup_;
 };

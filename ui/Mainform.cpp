@@ -16,10 +16,13 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QProgressBar>
+#include <QStatusBar>
 #include <QTimer>
 #include <QUrl>
 
 #include "engine/Settings.h"
+#include "ui/FailureText.h"
+#include "ui/Language.h"
 #include "ui/LineListModel.h"
 #include "ui/UiText.h"
 
@@ -139,6 +142,15 @@ void TForm1::createElements()
     Progress->setTextVisible(true);
     Progress->hide();
 
+    // The status line stays until the next run: a label of its own, which the
+    // menus' passing status tips do not replace.
+    StatusBar1 = statusBar();
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    StatusLine = new QLabel(StatusBar1);
+    StatusLine->setObjectName(QStringLiteral("StatusLine"));
+    StatusLine->setTextFormat(Qt::PlainText);
+    StatusBar1->addWidget(StatusLine, 1);
+
     SaveDestDlg.defaultExt = QStringLiteral("Cbr");
     layoutClientArea();
 }
@@ -169,6 +181,10 @@ void TForm1::createMenus()
     item(Editio1, Edit1, "Edit1", "Editer fichier source");
     item(Editio1, ReOuvrir, "ReOuvrir", "Actualiser fichier source");
     item(Editio1, Relancer1, "Relancer1", "Relancer traduction");
+    Editio1->addSeparator();
+    // Captions of their own come with the texts of the language.
+    item(Editio1, LigneSuivante1, "LigneSuivante1", "");
+    item(Editio1, LignePrecedente1, "LignePrecedente1", "");
 
     item(nullptr, Configuration1, "Configuration1", "Configuration");
 
@@ -189,11 +205,16 @@ void TForm1::createMenus()
     Enregistrer1->setShortcut(QKeySequence::Save);
     Quitter1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     ReOuvrir->setShortcut(QKeySequence(Qt::Key_F5));
+    LigneSuivante1->setShortcut(QKeySequence(Qt::Key_F8));
+    LignePrecedente1->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F8));
 
     // Nothing to edit, reload or re-run before a program has been opened.
     Edit1->setEnabled(false);
     ReOuvrir->setEnabled(false);
     Relancer1->setEnabled(false);
+    // Nothing to go to before a run has reported a line.
+    LigneSuivante1->setEnabled(false);
+    LignePrecedente1->setEnabled(false);
 
     connect(Ouvrir1, &QAction::triggered, this, &TForm1::BtnOpenClick);
     connect(Enregistrer1, &QAction::triggered, this, &TForm1::BitBtn1Click);
@@ -201,6 +222,8 @@ void TForm1::createMenus()
     connect(Edit1, &QAction::triggered, this, &TForm1::MenuClick);
     connect(ReOuvrir, &QAction::triggered, this, &TForm1::ReOuvrirClick);
     connect(Relancer1, &QAction::triggered, this, &TForm1::Relancer1Click);
+    connect(LigneSuivante1, &QAction::triggered, this, &TForm1::LigneSuivante1Click);
+    connect(LignePrecedente1, &QAction::triggered, this, &TForm1::LignePrecedente1Click);
     connect(Configuration1, &QAction::triggered, this, &TForm1::ConfigClick);
     connect(Apercu1, &QAction::triggered, this, &TForm1::Apercu1Click);
     connect(Usiner1, &QAction::triggered, this, &TForm1::Usiner1Click);
@@ -214,16 +237,17 @@ void TForm1::loadSettings()
     Ofy->setText(QString::fromStdString(texts.ofy));
     Ofz->setText(QString::fromStdString(texts.ofz));
     language_ = machineSettings.language;
+    // Qt's own texts (file dialogs, standard buttons, key names) follow.
+    applyLanguage(language_);
 
     // Values edited by hand into the file that the machine cannot use (a
     // lead of 0, a negative speed) were replaced by factory values; say so
     // rather than translate with other mechanics than the file seems to set.
-    const std::vector<std::string>& problems = settingsProblems();
+    const std::vector<SettingsProblem>& problems = settingsProblemDetails();
     if (!problems.empty()) {
-        QString text = QStringLiteral("Some settings in \"%1\" cannot be used:")
-                           .arg(QFile::decodeName(QByteArray::fromStdString(settingsFilePath())));
-        for (const std::string& problem : problems)
-            text += QLatin1Char('\n') + settingsTextToQString(problem);
+        QString text = uiText(language_, 57).arg(settingsTextToQString(settingsFilePath()));
+        for (const SettingsProblem& problem : problems)
+            text += QLatin1Char('\n') + settingsProblemText(language_, problem);
         showError(this, text);
     }
 }
@@ -252,6 +276,13 @@ void TForm1::localiseMenus()
 
     OpenSourceDlg.title = Ouvrir1->text().replace(QLatin1String("&&"), QLatin1String("&"));
     SaveDestDlg.title = Enregistrer1->text().replace(QLatin1String("&&"), QLatin1String("&"));
+
+    // Texts added after the design's own.
+    LigneSuivante1->setText(menuText(l, 44));
+    LignePrecedente1->setText(menuText(l, 45));
+    Progress->setFormat(uiText(l, 101));
+    sourceModel_->setReportTexts(uiText(l, 47), uiText(l, 38));
+    updateStatusLine();
 }
 
 void TForm1::FormResize()

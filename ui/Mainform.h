@@ -19,7 +19,9 @@ class QListView;
 class QMenu;
 class QMenuBar;
 class QProgressBar;
+class QStatusBar;
 class QWidget;
+class ReportedLines;
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
@@ -40,6 +42,9 @@ class TForm1 : public QMainWindow {
     QListView* Source = nullptr;
     QListView* Dest = nullptr;
     QProgressBar* Progress = nullptr;
+    // After a run: how many word groups were ignored, or where F8 went.
+    QStatusBar* StatusBar1 = nullptr;
+    QLabel* StatusLine = nullptr;
     FileDialog OpenSourceDlg{FileDialog::Mode::Open};
     FileDialog SaveDestDlg{FileDialog::Mode::Save};
 
@@ -52,6 +57,8 @@ class TForm1 : public QMainWindow {
     QAction* Edit1 = nullptr;
     QAction* ReOuvrir = nullptr;
     QAction* Relancer1 = nullptr;
+    QAction* LigneSuivante1 = nullptr;   // F8: the next reported line
+    QAction* LignePrecedente1 = nullptr; // Shift+F8: the previous one
     QAction* Configuration1 = nullptr;
     QMenu* Fraisage1 = nullptr;
     QAction* Apercu1 = nullptr;
@@ -71,6 +78,8 @@ class TForm1 : public QMainWindow {
     void AboutClick();
     void SourceClick();
     void FormResize();
+    void LigneSuivante1Click();
+    void LignePrecedente1Click();
 
     // Loads `path` as the open dialog's choice would (command-line argument,
     // drag and drop). False when the file could not be read; the window then
@@ -82,11 +91,14 @@ class TForm1 : public QMainWindow {
     // temporary file beside it. False, with the reason in `error`, when it
     // could not be written; an existing file is then left as it was.
     bool saveCommandFile(const QString& path, QString* error) const;
-    // Re-reads the texts of the menus in `language`.
+    // Re-reads the texts of the menus, the status line and the marks of
+    // the reported lines in `language`.
     void localiseMenus();
 
     // State read by the conversion run and the commands.
     const std::vector<int32_t>& lineMap() const { return lineMap_; }
+    // The word groups the last run reported, by source line.
+    const ReportedLines& reportedLines() const;
     const std::vector<std::string>& sourceLines() const;
     const CommandLines& commandLines() const;
     const QString& sourceFileName() const { return sourceFileName_; }
@@ -117,6 +129,12 @@ class TForm1 : public QMainWindow {
     bool loadSourceLines(const QString& path);
     void startExternal(const QString& commandText, const QStringList& arguments);
     void setSourceCurrentRow(int row);
+    // Shows the status line of the last run, or of the reported line that
+    // F8 / Shift+F8 last selected (`position` among them, -1 for none).
+    void updateStatusLine(int position = -1);
+    // Selects the next (step 1) or previous (step -1) reported line, going
+    // round at either end.
+    void goToReportedLine(int step);
 
     LineListModel* sourceModel_ = nullptr;
     LineListModel* destModel_ = nullptr;
@@ -131,6 +149,7 @@ class TForm1 : public QMainWindow {
     int destWidth_ = 321;
     int progressWidth_ = 648;
     bool running_ = false;
+    bool ranOnce_ = false; // the status line has something to say
     bool closeAfterRun_ = false;
     bool settingSourceRow_ = false;  // a selection set by code, not by a click
     int sourceSelectionChanges_ = 0; // counts selection changes of Source

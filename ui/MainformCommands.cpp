@@ -12,19 +12,18 @@
 
 void TForm1::startExternal(const QString& commandText, const QStringList& arguments)
 {
+    const int l = language_;
     const std::optional<ProgramCommand> command = buildProgramCommand(commandText, arguments);
     if (!command) {
-        showError(this, QStringLiteral("No program is set for this command (\"%1\").\n"
-                                       "Set it in %2.")
-                            .arg(commandText, uiText(language_, 5)));
+        showError(this, uiText(l, 54).arg(commandText) + QLatin1Char('\n') +
+                            uiText(l, 55).arg(uiText(l, 5)));
         return;
     }
     QString reason;
     if (!startProgram(*command, &reason))
-        showError(this, QStringLiteral("Cannot start the program \"%1\": %2.\nCommand: %3\n"
-                                       "Check the program in %4.")
-                            .arg(command->program, reason, describeCommand(*command),
-                                 uiText(language_, 5)));
+        showError(this, uiText(l, 51).arg(command->program, reason) + QLatin1Char('\n') +
+                            uiText(l, 52).arg(describeCommand(*command)) + QLatin1Char('\n') +
+                            uiText(l, 53).arg(uiText(l, 5)));
 }
 
 void TForm1::MenuClick()

@@ -2,8 +2,10 @@
 
 #include <QDialog>
 #include <QFileDialog>
+#include <QLabel>
 #include <QPushButton>
 
+#include "ui/Language.h"
 #include "ui/UiText.h"
 
 static MessageBoxHandler& messageBoxHandler()
@@ -24,11 +26,11 @@ static FileDialogHandler& fileDialogHandler()
     return handler;
 }
 
-static QString boundedText(const QString& text)
+static QString boundedText(const QString& text, qsizetype longest = kLongestBoxText)
 {
-    if (text.size() <= kLongestBoxText)
+    if (text.size() <= longest)
         return text;
-    qsizetype keep = kLongestBoxText - 1;
+    qsizetype keep = longest - 1;
     if (text.at(keep - 1).isHighSurrogate())
         --keep; // never half a character
     return text.left(keep) + QChar(0x2026);
@@ -38,12 +40,19 @@ BoxAnswer showMessageBox(QWidget* parent, const BoxRequest& full)
 {
     BoxRequest request = full;
     request.text = boundedText(full.text);
+    request.informative = boundedText(full.informative, kLongestInformativeText);
     if (messageBoxHandler())
         return messageBoxHandler()(parent, request);
 
     QMessageBox box(request.icon, request.caption, request.text, QMessageBox::NoButton, parent);
     box.setTextFormat(Qt::PlainText);
-    QPushButton* ok = box.addButton(QMessageBox::Ok);
+    if (!request.informative.isEmpty()) {
+        box.setInformativeText(request.informative);
+        // A program line is shown as it is, never read as markup.
+        if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel")))
+            label->setTextFormat(Qt::PlainText);
+    }
+    QPushButton* ok = box.addButton(uiText(currentLanguage(), 20), QMessageBox::AcceptRole);
     QPushButton* second = nullptr;
     if (!request.secondButton.isEmpty())
         second = box.addButton(request.secondButton, QMessageBox::RejectRole);
@@ -55,7 +64,8 @@ BoxAnswer showMessageBox(QWidget* parent, const BoxRequest& full)
 
 void showError(QWidget* parent, const QString& text)
 {
-    showMessageBox(parent, BoxRequest{QStringLiteral("Tolvane"), text, {}, QMessageBox::Warning});
+    showMessageBox(parent,
+                   BoxRequest{QStringLiteral("Tolvane"), text, {}, QMessageBox::Warning, {}});
 }
 
 MessageBoxHandler setMessageBoxHandler(MessageBoxHandler handler)
@@ -81,14 +91,8 @@ bool FileDialog::execute(QWidget* parent)
     if (fileDialogHandler()) {
         chosen = fileDialogHandler()(*this);
     } else {
-        QFileDialog dialog(parent, title, QString(), qtFileFilter(filter));
-        dialog.setAcceptMode(mode == Mode::Open ? QFileDialog::AcceptOpen
-                                                : QFileDialog::AcceptSave);
-        dialog.setFileMode(mode == Mode::Open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-        if (!defaultExt.isEmpty())
-            dialog.setDefaultSuffix(defaultExt);
-        if (!fileName.isEmpty())
-            dialog.selectFile(fileName);
+        QFileDialog dialog(parent);
+        configure(dialog);
         if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
             chosen = dialog.selectedFiles().constFirst();
     }
@@ -96,6 +100,22 @@ bool FileDialog::execute(QWidget* parent)
         return false;
     fileName = *chosen;
     return true;
+}
+
+void FileDialog::configure(QFileDialog& dialog) const
+{
+    // Program files come from every kind of system: an open dialog shows
+    // PART.NC under the pattern *.nc.
+    const bool open = mode == Mode::Open;
+    dialog.setWindowTitle(title);
+    dialog.setOption(QFileDialog::HideNameFilterDetails, open);
+    dialog.setNameFilter(qtFileFilter(filter, open));
+    dialog.setAcceptMode(open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+    dialog.setFileMode(open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    if (!defaultExt.isEmpty())
+        dialog.setDefaultSuffix(defaultExt);
+    if (!fileName.isEmpty())
+        dialog.selectFile(fileName);
 }
 
 FileDialogHandler setFileDialogHandler(FileDialogHandler handler)

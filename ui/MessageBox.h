@@ -9,6 +9,7 @@
 #include <optional>
 
 class QDialog;
+class QFileDialog;
 class QWidget;
 
 enum class BoxAnswer {
@@ -21,6 +22,7 @@ struct BoxRequest {
     QString text;
     QString secondButton; // empty: an OK button only
     QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QString informative; // a second, smaller text under `text`; may be empty
 };
 
 using MessageBoxHandler = std::function<BoxAnswer(QWidget* parent, const BoxRequest&)>;
@@ -29,9 +31,13 @@ using MessageBoxHandler = std::function<BoxAnswer(QWidget* parent, const BoxRequ
 // whole 50 MB line) is cut and ends with an ellipsis: laying out such a text
 // would freeze the desktop, and nobody could read it anyway.
 inline constexpr qsizetype kLongestBoxText = 2000;
+// The second text shows a program line as the source list shows it (up to
+// 4096 bytes), after its line number.
+inline constexpr qsizetype kLongestInformativeText = 4200;
 
-// Shows the box (through the installed handler, if any) with its text cut
-// to kLongestBoxText characters.
+// Shows the box (through the installed handler, if any) with its texts cut
+// to kLongestBoxText characters. Its OK button speaks the language of the
+// user interface (currentLanguage()).
 BoxAnswer showMessageBox(QWidget* parent, const BoxRequest& request);
 // A failure: caption "Tolvane", warning icon, OK.
 void showError(QWidget* parent, const QString& text);
@@ -61,6 +67,8 @@ class FileDialog {
 
     // True when the user chose a file; fileName is then its path.
     bool execute(QWidget* parent);
+    // Gives Qt's dialog the title, filters, mode and proposed name.
+    void configure(QFileDialog& dialog) const;
 };
 
 // Answers in place of the real dialog: the chosen path, or nullopt to cancel.

@@ -1,5 +1,6 @@
 #include "ui/UiText.h"
 
+#include <QRegularExpression>
 #include <QStringList>
 #include <array>
 
@@ -45,6 +46,25 @@ bool isValidUtf8(std::string_view bytes)
         p += extra + 1;
     }
     return true;
+}
+
+std::string_view utf8Prefix(std::string_view bytes, std::size_t room)
+{
+    if (bytes.size() <= room)
+        return bytes;
+    std::string_view line = bytes.substr(0, room);
+    // Drop a sequence that the cut leaves incomplete.
+    std::size_t lead = line.size();
+    while (lead > 0 && line.size() - lead < 4 &&
+           (static_cast<unsigned char>(line[lead - 1]) & 0xC0) == 0x80)
+        --lead;
+    if (lead > 0) {
+        const auto c = static_cast<unsigned char>(line[lead - 1]);
+        const std::size_t length = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+        if (length > 1 && line.size() - (lead - 1) < length)
+            line = line.substr(0, lead - 1);
+    }
+    return line;
 }
 
 // Windows-1252 differs from Latin-1 only in 0x80-0x9F. The bytes the code page
@@ -93,14 +113,31 @@ QString menuText(int language, int key)
     return text;
 }
 
-QString qtFileFilter(const QString& pipeFilter)
+QString anyCasePattern(const QString& pattern)
 {
+    if (pattern.contains(QLatin1Char('[')))
+        return pattern;
+    QString out;
+    for (const QChar c : pattern) {
+        const QChar lower = c.toLower();
+        const QChar upper = c.toUpper();
+        if (c.isLetter() && lower != upper)
+            out += QLatin1Char('[') + lower + upper + QLatin1Char(']');
+        else
+            out += c;
+    }
+    return out;
+}
+
+QString qtFileFilter(const QString& pipeFilter, bool anyCase)
+{
+    static const QRegularExpression separators(QStringLiteral("[;\\s]+"));
     const QStringList parts = pipeFilter.split(QLatin1Char('|'));
     QStringList entries;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
         QString description = parts[i].trimmed();
         QStringList patterns;
-        for (const QString& pattern : parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        for (const QString& pattern : parts[i + 1].split(separators, Qt::SkipEmptyParts)) {
             QString p = pattern.trimmed();
             if (p == QLatin1String("*.*"))
                 p = QStringLiteral("*");
@@ -112,7 +149,14 @@ QString qtFileFilter(const QString& pipeFilter)
         const QString joined = patterns.join(QLatin1Char(' '));
         if (description.isEmpty())
             description = joined;
-        entries << description + QLatin1String(" (") + joined + QLatin1Char(')');
+        QString entry = description + QLatin1String(" (") + joined + QLatin1Char(')');
+        if (anyCase) {
+            QStringList matched;
+            for (const QString& p : patterns)
+                matched << anyCasePattern(p);
+            entry += QLatin1String(" (") + matched.join(QLatin1Char(' ')) + QLatin1Char(')');
+        }
+        entries << entry;
     }
     return entries.join(QLatin1String(";;"));
 }

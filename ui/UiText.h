@@ -21,6 +21,10 @@ QString settingsTextToQString(std::string_view bytes);
 // A line of a G-code program: UTF-8 when valid, otherwise Latin-1.
 QString sourceLineToQString(std::string_view bytes);
 
+// The first bytes of `bytes`, at most `room`, never ending inside a UTF-8
+// sequence (text that is not UTF-8 may lose up to three bytes more).
+std::string_view utf8Prefix(std::string_view bytes, std::size_t room);
+
 // Windows-1252 decoding of every byte (the five bytes the code page leaves
 // undefined become the C1 control of the same number).
 QString decodeWindows1252(std::string_view bytes);
@@ -33,7 +37,18 @@ QString uiText(int language, int key);
 QString menuText(int language, int key);
 
 // "Description|pattern|Description|pattern..." (patterns of one entry
-// separated by ";") to "Description (pattern pattern);;...". "*.*" means every
-// file, as it does on Windows, and becomes "*". A description without pattern
-// is dropped; an empty description shows its patterns.
-QString qtFileFilter(const QString& pipeFilter);
+// separated by ";" or blanks) to "Description (pattern pattern);;...". "*.*"
+// means every file, as it does on Windows, and becomes "*". A description
+// without pattern is dropped; an empty description shows its patterns.
+//
+// With `anyCase`, each entry matches its patterns in any letter case
+// ("*.nc" also finds PART.NC on a file system that tells cases apart): the
+// entry becomes "Description (*.nc) (*.[nN][cC])", to be shown with
+// QFileDialog::HideNameFilterDetails, which hides the last parenthesis.
+// Not for save dialogs: Qt takes a save filter's first pattern as the
+// extension to give a typed name.
+QString qtFileFilter(const QString& pipeFilter, bool anyCase = false);
+
+// A pattern that matches its letters in either case: "*.nc" -> "*.[nN][cC]".
+// A pattern that already holds a "[" set is kept.
+QString anyCasePattern(const QString& pattern);

@@ -1,7 +1,9 @@
 // The configuration dialog: what it shows, what OK writes, and what it
 // refuses to write.
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -96,7 +98,7 @@ TEST_F(ConfigTest, CaptionsByNumberInTheFileLanguage)
             ASSERT_NE(label, nullptr) << c.label;
             EXPECT_EQ(u8(label->text()), german ? c.german : c.french) << c.label;
         }
-        EXPECT_EQ(u8(dlg.BitBtn2->text()), german ? "Abbrechen" : "Cancel");
+        EXPECT_EQ(u8(dlg.BitBtn2->text()), german ? "Abbrechen" : "Annuler");
         EXPECT_EQ(u8(dlg.PageControl1->tabText(0)), "Profiler");
         EXPECT_EQ(u8(dlg.PageControl1->tabText(1)), german ? "Programme" : "Applications");
         EXPECT_EQ(u8(dlg.PageControl1->tabText(2)), german ? "Sprache" : "Langue");
@@ -209,8 +211,9 @@ TEST_F(ConfigTest, BrowsingThenCancelOrOk)
     TForm2 dlg;
     dlg.BitBtn3->click();
     ASSERT_EQ(fileDialogs.size(), 1u);
-    EXPECT_EQ(u8(fileDialogs[0].title), "Search for file");
-    EXPECT_EQ(u8(fileDialogs[0].filter), "exe file|*.exe|all files|*.*");
+    EXPECT_EQ(u8(fileDialogs[0].title), "Rechercher un fichier");
+    // Every file first: programs here have no ".exe".
+    EXPECT_EQ(u8(fileDialogs[0].filter), "Tous les fichiers|*.*|Fichier exe|*.exe");
     EXPECT_EQ(fileDialogs[0].mode, FileDialog::Mode::Open);
     EXPECT_EQ(u8(dlg.EditorName->text()), "/usr/bin/gedit");
     dlg.BitBtn2->click();
@@ -312,7 +315,7 @@ TEST_F(ConfigTest, ReadOnlyFolderReportedAndDialogStaysOpen)
     ASSERT_EQ(boxes.size(), 1u);
     const std::string text = u8(boxes[0].text);
     EXPECT_NE(text.find(settingsPath.toStdString()), std::string::npos) << text;
-    EXPECT_NE(text.find("Permission denied"), std::string::npos) << text;
+    EXPECT_NE(text.find("permission refus\u00e9e"), std::string::npos) << text;
     EXPECT_EQ(readSettings(), before);
     // Once the folder is writable again, the same dialog saves.
     dlg.BitBtn1->click();
@@ -350,3 +353,83 @@ TEST_F(ConfigTest, GermanTakesEffectInTheMenusAtOnce)
 }
 
 } // namespace
+
+namespace {
+
+// The rows of the machine page, left to right as designed.
+std::vector<std::vector<QWidget*>> machineRows(const TForm2& d)
+{
+    return {{d.Label4, d.PasParTourX, d.Label5, d.PasVisX},
+            {d.Label8, d.PasParTourY, d.Label9, d.PasVisY},
+            {d.Label16, d.PasParTourZ, d.Label18, d.PasVisZ},
+            {d.Label10, d.VMax, d.Label6, d.Precision},
+            {d.Label11, d.VMax_Z}};
+}
+
+} // namespace
+
+TEST_F(ConfigTest, EveryFieldShowsTenDigitsAndKeepsItsPlace)
+{
+    std::string file = shippedSettings();
+    ASSERT_FALSE(file.empty());
+    for (const char* language : {"0", "1", "2"}) {
+        file.replace(file.find("current=") + 8, 1, language);
+        writeSettings(file);
+        TForm2 dlg;
+        dlg.show();
+        QApplication::processEvents();
+        for (QLineEdit* edit : dlg.findChildren<QLineEdit*>()) {
+            if (edit->parentWidget() == dlg.LangueChoisie)
+                continue;
+            // A value that does not fit scrolls when the cursor goes to its
+            // end; one that fits looks the same wherever the cursor is.
+            edit->setText(QStringLiteral("1234567890"));
+            edit->setCursorPosition(10);
+            const QImage atEnd = edit->grab().toImage();
+            edit->setCursorPosition(0);
+            const QImage atStart = edit->grab().toImage();
+            EXPECT_EQ(atEnd, atStart)
+                << u8(edit->objectName()) << " cuts 1234567890, language " << language;
+        }
+        // Designed tops, designed order from left to right, nothing
+        // overlapping, everything inside the page.
+        for (const auto& row : machineRows(dlg)) {
+            for (std::size_t i = 0; i + 1 < row.size(); ++i)
+                EXPECT_LT(row[i]->geometry().right(), row[i + 1]->geometry().left())
+                    << u8(row[i]->objectName()) << " / " << u8(row[i + 1]->objectName());
+            EXPECT_LE(row.back()->geometry().right(), dlg.TabSheet1->width())
+                << u8(row.back()->objectName());
+        }
+        const std::pair<QWidget*, int> tops[] = {{dlg.PasParTourX, 35}, {dlg.PasVisY, 83},
+                                                 {dlg.PasVisZ, 131},    {dlg.VMax, 195},
+                                                 {dlg.Precision, 195},  {dlg.VMax_Z, 230}};
+        for (const auto& [edit, top] : tops)
+            EXPECT_EQ(edit->y(), top) << u8(edit->objectName());
+        EXPECT_EQ(dlg.PasParTourX->x(), 181) << "the first field stays where it was designed";
+        EXPECT_GT(dlg.width(), 529) << "the dialog grew by what the fields needed";
+        EXPECT_EQ(dlg.PageControl1->width(), dlg.width());
+        EXPECT_EQ(dlg.height(), 360);
+    }
+}
+
+TEST(ConfigBrowse, ProgramsFilterStartsOnEveryFileOutsideWindows)
+{
+    struct Case {
+        QString filter;
+        bool windows;
+        QString expected;
+    };
+    const Case cases[] = {
+        {"Fichier exe|*.exe|Tous les fichiers|*.*", true,
+         "Fichier exe|*.exe|Tous les fichiers|*.*"},
+        {"Fichier exe|*.exe|Tous les fichiers|*.*", false,
+         "Tous les fichiers|*.*|Fichier exe|*.exe"},
+        {"exe|*.exe|bat|*.bat;*.cmd|all|*", false, "all|*|exe|*.exe|bat|*.bat;*.cmd"},
+        {"exe|*.exe", false, "exe|*.exe"},
+        {"", false, ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(programsFilter(c.filter, c.windows), c.expected)
+            << u8(c.filter) << (c.windows ? " on Windows" : "");
+    EXPECT_FALSE(runsOnWindows());
+}

@@ -175,23 +175,28 @@ std::vector<SettingsCase> settingsCases()
               "Pas de vis Z=-0\nPas par tour Z=-200\n"),
          "40",
          {"PA 400,0;", "PA 40,0;"},
-         {"Pas de vis X = 0 with Pas par tour X = 200 gives no usable steps per millimetre",
-          "Pas de vis Y = -5 with", "Pas de vis Z = -0 with Pas par tour Z = -200",
-          "factory 5 mm and 200 steps are used"}},
+         {"Pas de vis X = 0 avec Pas par tour X = 200 ne donne pas de nombre de pas par "
+          "millim\u00e8tre utilisable",
+          "Pas de vis Y = -5 avec", "Pas de vis Z = -0 avec Pas par tour Z = -200",
+          "les valeurs d'usine 5\u00a0mm et 200 pas sont utilis\u00e9es"}},
         {"UnusableNumbers",
          text("[About]\nAffiche=1\n[Machine]\nVitesse maxi=vite\nVitesse maxi Z=-3\n"
               "Pas par tour X=2.5e3\nPrecision=0,0\n"),
          "40",
          {"PA 400,0;"},
-         {"Vitesse maxi = \"vite\" is not a number; 50 is used.",
-          "Vitesse maxi Z = -3 is not a speed the machine can run; 30 is used.",
-          "Pas par tour X = \"2.5e3\" is not a whole number; 200 is used.",
-          "Precision = \"0,0\" is not a number above 0"}},
+         {"Vitesse maxi = \u00ab\u00a0vite\u00a0\u00bb n'est pas un nombre\u00a0; 50 est "
+          "utilis\u00e9.",
+          "Vitesse maxi Z = -3 n'est pas une vitesse que la machine peut suivre\u00a0; 30 est "
+          "utilis\u00e9.",
+          "Pas par tour X = \u00ab\u00a02.5e3\u00a0\u00bb n'est pas un nombre entier\u00a0; 200 "
+          "est utilis\u00e9.",
+          "Precision = \u00ab\u00a00,0\u00a0\u00bb n'est pas un nombre sup\u00e9rieur \u00e0 0"}},
         {"SettingsPathIsAFolder",
          text(""),
          "40",
          {"PA 400,0;"},
-         {"The file could not be read", "is a folder", "every setting takes its factory value"},
+         {"Le fichier n'a pas pu \u00eatre lu", "c'est un dossier, pas un fichier",
+          "tous les r\u00e9glages prennent leur valeur d'usine"},
          true,
          "Fichier",
          true},
@@ -244,8 +249,9 @@ TEST_P(WindowBadSettings, LoadedInTimeWithUsableMachineValues)
     } else {
         ASSERT_EQ(boxes.size(), 1u);
         const std::string shown = badinput::utf8(boxes[0].text);
-        EXPECT_NE(shown.find("Some settings in \"" + path("Tolvane.ini").toStdString() +
-                             "\" cannot be used:"),
+        EXPECT_NE(shown.find("Certains r\u00e9glages de \u00ab\u00a0" +
+                             path("Tolvane.ini").toStdString() +
+                             "\u00a0\u00bb ne peuvent pas \u00eatre utilis\u00e9s\u00a0:"),
                   std::string::npos)
             << shown;
         for (const std::string& part : c.problems)

@@ -51,7 +51,7 @@ TEST_P(WindowVanishedSource, ReportedAndTheListsKept)
         ASSERT_EQ(boxes.size(), 1u);
         const std::string text = badinput::utf8(boxes[0].text);
         EXPECT_NE(text.find(path("part.nc").toStdString()), std::string::npos) << text;
-        EXPECT_NE(text.find(c.folderAfter ? "folder" : "No such file or directory"),
+        EXPECT_NE(text.find(c.folderAfter ? "c'est un dossier" : "fichier ou dossier introuvable"),
                   std::string::npos)
             << text;
         EXPECT_EQ(boxes[0].icon, QMessageBox::Warning);
@@ -86,7 +86,7 @@ TEST_F(MainformBadInputTest, SpecialFilesRefusedAtOnce)
         ASSERT_EQ(boxes.size(), 1u);
         const std::string text = badinput::utf8(boxes[0].text);
         EXPECT_NE(text.find(special.toStdString()), std::string::npos) << text;
-        EXPECT_NE(text.find("not a regular file"), std::string::npos) << text;
+        EXPECT_NE(text.find("ce n'est pas un fichier ordinaire"), std::string::npos) << text;
     }
     EXPECT_FALSE(form->ReOuvrir->isEnabled());
 }
@@ -103,11 +103,11 @@ const char* reasonOf(Blocker b)
 {
     switch (b) {
     case Blocker::NobodyInReadOnlyFolder:
-        return "Permission denied";
+        return "permission refus\u00e9e";
     case Blocker::ReadOnlyMount:
-        return "Read-only file system";
+        return "syst\u00e8me de fichiers en lecture seule";
     case Blocker::FullDisk:
-        return "No space left on device";
+        return "plus de place sur le disque";
     }
     return "";
 }
@@ -207,10 +207,10 @@ TEST_P(WindowUnwritableSave, ReportedAndTheOldFileKept)
     if (!ran)
         GTEST_SKIP() << skipWhy;
 
-    // Qt's own check of an existing file says "is not writable" on a
-    // read-only file system.
-    expectOneBoxNaming(target,
-                       blocker == Blocker::ReadOnlyMount ? "is not writable" : reasonOf(blocker));
+    expectOneBoxNaming(target, reasonOf(blocker));
+    EXPECT_NE(badinput::utf8(boxes[0].text)
+                  .find("Un fichier existant de ce nom n'a pas \u00e9t\u00e9 modifi\u00e9."),
+              std::string::npos);
     EXPECT_EQ(readBytes(target), old) << "the old command file keeps its bytes";
     EXPECT_EQ(entriesAfter, entriesBefore) << "no temporary file left behind";
 }
@@ -280,8 +280,9 @@ TEST_P(WindowUnsavedSettings, ReportedWithFileAndReasonAndTheFileKept)
         GTEST_SKIP() << skipWhy;
 
     expectOneBoxNaming(settings, reasonOf(c.blocker));
-    EXPECT_NE(badinput::utf8(boxes[0].text).find("Impossible d'enregistrer les r\xC3\xA9glages"),
-              std::string::npos);
+    EXPECT_NE(
+        badinput::utf8(boxes[0].text).find("Impossible d'enregistrer les r\u00e9glages\u00a0:"),
+        std::string::npos);
     EXPECT_EQ(readBytes(settings), before) << "the settings file keeps its bytes";
     EXPECT_EQ(entriesAfter, entriesBefore) << "no temporary file left behind";
     EXPECT_FALSE(dialogAccepted) << "the dialog stays open to try again or cancel";

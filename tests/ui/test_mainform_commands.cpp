@@ -145,11 +145,12 @@ TEST_F(MainformTest, AProgramThatCannotBeStartedIsReported)
         QString reason;
     };
     const Case cases[] = {
-        {"/no/such/editor", "/no/such/editor", "no such file"},
-        {"tolvane-no-such-editor -x", "tolvane-no-such-editor", "PATH"},
-        {path("folder").toStdString(), path("folder"), "folder"},
-        {path("not-executable").toStdString(), path("not-executable"), "not executable"},
-        {"", "", "No program"},
+        {"/no/such/editor", "/no/such/editor", "ce fichier n'existe pas"},
+        {"tolvane-no-such-editor -x", "tolvane-no-such-editor", "dans le PATH"},
+        {path("folder").toStdString(), path("folder"), "c'est un dossier, pas un programme"},
+        {path("not-executable").toStdString(), path("not-executable"),
+         QString::fromUtf8("le fichier n'est pas ex\u00e9cutable")},
+        {"", "", "Aucun programme n'est indiqu\u00e9"},
     };
     for (const Case& c : cases) {
         boxes.clear();

@@ -1,5 +1,9 @@
 // Texts: decoding of settings and program bytes, the localised menus, the
 // file filters; and the window's geometry.
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QFileSystemModel>
 #include <QMenu>
 
 #include "test_mainform_fixture.h"
@@ -158,4 +162,81 @@ TEST_F(MainformTest, ListsTakeHalfTheWidthLessTen)
         EXPECT_EQ(w.Source->x(), 0);
         EXPECT_EQ(w.Dest->geometry().right(), w.centralWidget()->width() - 1);
     }
+}
+
+TEST(UiText, OpenFiltersMatchEveryLetterCase)
+{
+    struct Case {
+        QString pipes;
+        QString qt;
+    };
+    const Case cases[] = {
+        {"Fichier nc|*.nc|Tous|*.*", "Fichier nc (*.nc) (*.[nN][cC]);;Tous (*) (*)"},
+        {"G-code|*.nc;*.G1 *.tap", "G-code (*.nc *.G1 *.tap) (*.[nN][cC] *.[gG]1 *.[tT][aA][pP])"},
+        {"Odd|part[12].nc", "Odd (part[12].nc) (part[12].nc)"}, // a set of its own stays
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(qtFileFilter(c.pipes, true), c.qt) << c.pipes.toStdString();
+}
+
+// The open dialog as Qt shows it, on a folder of programs named as CAM
+// systems name them, with the shipped filter of each language.
+TEST(FileDialogs, OpenDialogShowsGcodeProgramsOfEveryCaseFirst)
+{
+    QTemporaryDir dir;
+    const QStringList programs = {"part.nc",   "PART2.NC", "Mixed.Ngc", "job.GCODE",
+                                  "plate.tap", "y.iso",    "z.CNC"};
+    for (const QString& name : programs + QStringList{"notes.txt", "README", "part.Cbr"}) {
+        QFile file(dir.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    QFile shipped(QStringLiteral(TOLVANE_TEST_DATA "/../../resources/Tolvane.ini"));
+    ASSERT_TRUE(shipped.open(QIODevice::ReadOnly));
+    const std::string settings = shipped.readAll().toStdString();
+    const QString settingsPath = dir.filePath("settings/Tolvane.ini");
+    QDir().mkpath(dir.filePath("settings"));
+    for (int language = 0; language < 3; ++language) {
+        std::string file = settings;
+        file.replace(file.find("current=") + 8, 1, std::to_string(language));
+        QFile out(settingsPath);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(file.data(), static_cast<qint64>(file.size()));
+        out.close();
+        overrideSettingsFilePath(settingsPath.toStdString());
+
+        FileDialog open(FileDialog::Mode::Open);
+        open.filter = uiText(language, 27);
+        QFileDialog dialog;
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        open.configure(dialog);
+        dialog.setDirectory(dir.path());
+        auto* model = dialog.findChild<QFileSystemModel*>();
+        ASSERT_NE(model, nullptr);
+        QElapsedTimer clock;
+        clock.start();
+        const QModelIndex root = model->index(dir.path());
+        while (model->rowCount(root) < programs.size() && clock.elapsed() < 10000)
+            QApplication::processEvents(QEventLoop::AllEvents, 20);
+        clock.restart();
+        while (clock.elapsed() < 200)
+            QApplication::processEvents(QEventLoop::AllEvents, 20);
+        QStringList shown;
+        for (int row = 0; row < model->rowCount(root); ++row) {
+            const QModelIndex index = model->index(row, 0, root);
+            if (!model->isDir(index))
+                shown << index.data().toString();
+        }
+        shown.sort();
+        QStringList expected = programs;
+        expected.sort();
+        EXPECT_EQ(shown, expected) << "language " << language;
+
+        // The list of filters shows the patterns once, without the sets.
+        auto* types = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+        ASSERT_NE(types, nullptr);
+        EXPECT_TRUE(types->itemText(0).endsWith("(*.nc *.ngc *.gcode *.tap *.iso *.cnc)"))
+            << types->itemText(0).toStdString();
+        EXPECT_FALSE(types->itemText(0).contains('[')) << types->itemText(0).toStdString();
+    }
+    overrideSettingsFilePath("");
 }

@@ -1,0 +1,72 @@
+// What the main window says about the word groups a run ignored: the status
+// line, and F8 / Shift+F8, which select the next and previous reported line.
+#include <QAction>
+#include <climits>
+#include <QKeySequence>
+#include <QLabel>
+#include <QListView>
+
+#include "ui/LineListModel.h"
+#include "ui/Mainform.h"
+#include "ui/UiText.h"
+
+void TForm1::updateStatusLine(int position)
+{
+    if (!ranOnce_) {
+        StatusLine->clear();
+        return;
+    }
+    const ReportedLines& reports = reportedLines();
+    const int l = language_;
+    const std::size_t groups = reports.groupCount();
+    const std::size_t lines = reports.lineCount();
+    QString text;
+    if (position >= 0 && static_cast<std::size_t>(position) < lines) {
+        text = uiText(l, 46).arg(
+            QString::number(position + 1), QString::number(lines),
+            QString::number(reports.lineAt(static_cast<std::size_t>(position)) + 1));
+    } else if (groups == 0) {
+        text = uiText(l, 39);
+    } else if (groups == 1) {
+        text = uiText(l, 40).arg(reports.lineAt(0) + 1);
+    } else if (lines == 1) {
+        text = uiText(l, 41).arg(QString::number(groups), QString::number(reports.lineAt(0) + 1));
+    } else {
+        text = uiText(l, 42).arg(QString::number(groups), QString::number(lines));
+    }
+    if (lines > 0) {
+        // The keys as the menu shows them, in Qt's words for them.
+        text += QStringLiteral(" \u2013 ") +
+                uiText(l, 43).arg(LigneSuivante1->shortcut().toString(QKeySequence::NativeText),
+                                  LignePrecedente1->shortcut().toString(QKeySequence::NativeText));
+    }
+    StatusLine->setText(text);
+}
+
+void TForm1::goToReportedLine(int step)
+{
+    const ReportedLines& reports = reportedLines();
+    if (running_ || reports.lineCount() == 0)
+        return;
+    const QModelIndexList selected = Source->selectionModel()->selectedRows();
+    const int current = selected.isEmpty() ? -1 : selected.constFirst().row();
+    int target =
+        step > 0 ? reports.next(current) : reports.previous(current < 0 ? INT_MAX : current);
+    // Round the end to the other end.
+    if (target < 0)
+        target = step > 0 ? reports.lineAt(0) : reports.lineAt(reports.lineCount() - 1);
+    clickSourceLine(target);
+    Source->scrollTo(sourceModel_->index(target), QAbstractItemView::PositionAtCenter);
+    Source->setFocus();
+    updateStatusLine(reports.indexOf(target));
+}
+
+void TForm1::LigneSuivante1Click()
+{
+    goToReportedLine(1);
+}
+
+void TForm1::LignePrecedente1Click()
+{
+    goToReportedLine(-1);
+}
