@@ -14,8 +14,11 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QShortcut>
 #include <QTimer>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -32,6 +35,8 @@ constexpr int kDesignedPanelHeight = 217;
 constexpr int kControlsAllowance = 100;
 // A wheel that has not turned for this long has stopped.
 constexpr int kWheelPauseMs = 200;
+// Where the framing button stands, right of the G00 and G01 boxes.
+constexpr int kCadrerLeft = 120;
 
 QFont tahoma(int pixelSize, bool bold)
 {
@@ -85,7 +90,6 @@ TGLForm::~TGLForm()
 void TGLForm::buildLayout()
 {
     setObjectName(QStringLiteral("GLForm"));
-    setWindowTitle(QStringLiteral("Preview"));
     setWindowFlag(Qt::WindowMaximizeButtonHint, true);
     setFont(tahoma(11, false));
     resize(kFormWidth, kFormHeight);
@@ -93,6 +97,9 @@ void TGLForm::buildLayout()
 
     GLPanel = new PreviewPanel(this, this);
     GLPanel->setObjectName(QStringLiteral("GLPanel"));
+    // A click in the view ends the editing of a stock size, so that the
+    // Home key frames the path again.
+    GLPanel->setFocusPolicy(Qt::ClickFocus);
     GLPanel->setGeometry(0, 0, kFormWidth, kDesignedPanelHeight);
 
     Panel1 = new QWidget(this);
@@ -143,6 +150,15 @@ void TGLForm::buildLayout()
     YBrut = makeEdit("YBrut", "50", 435, 73);
     ZBrut = makeEdit("ZBrut", "10", 536, 73);
 
+    // Beside the check boxes; never the dialog's default button, which
+    // Enter in a stock size would press.
+    BtnCadrer = new QPushButton(Panel1);
+    BtnCadrer->setObjectName(QStringLiteral("BtnCadrer"));
+    BtnCadrer->setAutoDefault(false);
+    connect(BtnCadrer, &QPushButton::clicked, this, [this] { BtnCadrerClick(); });
+    CadrerKey = new QShortcut(QKeySequence(Qt::Key_Home), this);
+    connect(CadrerKey, &QShortcut::activated, this, [this] { BtnCadrerClick(); });
+
     // toggled also fires when a box is set from code, so the flags never
     // disagree with the boxes.
     connect(ChkG0, &QCheckBox::toggled, this, [this] { ChkG0Click(); });
@@ -168,6 +184,8 @@ void TGLForm::FormCreate()
     offsetX = 0.0f;
     offsetY = 0.0f;
     offsetZ = -200.0f;
+    nearPlane = 1.0;
+    farPlane = 10000.0;
     dragRotate = false;
     dragPan = false;
     dragTurn = false;
@@ -209,10 +227,19 @@ void TGLForm::localise()
     // The language is read from the settings file each time a window is
     // built, so a change in the configuration dialog shows at the next
     // opening.
-    int language = IniFile(settingsFilePath()).readInteger("Langue", "current", 0);
+    language = IniFile(settingsFilePath()).readInteger("Langue", "current", 0);
     QString caption = settingsTextToQString(lookupText(language, "35", "Pièce Brute"));
     caption.replace(QLatin1Char('&'), QStringLiteral("&&"));
     ChkBrut->setText(caption);
+    setWindowTitle(uiText(language, 33));
+    BtnCadrer->setText(menuText(language, 95));
+    BtnCadrer->setToolTip(
+        uiText(language, 96).arg(CadrerKey->key().toString(QKeySequence::NativeText)));
+    // Beside the G00 and G01 boxes, as wide as its caption.
+    const int left =
+        std::max({kCadrerLeft, ChkG0->geometry().right() + 12, ChkG1->geometry().right() + 12});
+    const QSize hint = BtnCadrer->sizeHint();
+    BtnCadrer->setGeometry(left, 6, std::max(hint.width(), 80), std::max(hint.height(), 26));
 }
 
 void TGLForm::redraw()
@@ -295,8 +322,7 @@ bool TGLForm::readStockSize(QLineEdit* edit, QLabel* label, float& size)
         // While the message is up the edit loses focus; that must not
         // report the same text a second time.
         reporting = true;
-        reportError(QStringLiteral("%1 '%2' is not a valid floating point value")
-                        .arg(label->text(), edit->text()));
+        reportError(uiText(language, 94).arg(label->text(), edit->text()));
         reporting = false;
     }
     return false;

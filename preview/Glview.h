@@ -22,6 +22,8 @@
 class QCheckBox;
 class QLabel;
 class QLineEdit;
+class QPushButton;
+class QShortcut;
 class QTimer;
 class PathArrays;
 class TGLForm;
@@ -107,6 +109,10 @@ class TGLForm : public QDialog {
     QLineEdit* XBrut = nullptr;
     QLineEdit* YBrut = nullptr;
     QLineEdit* ZBrut = nullptr;
+    // Frames the whole path; the Home key does the same, wherever the focus
+    // is but in a stock size, where Home moves the cursor.
+    QPushButton* BtnCadrer = nullptr;
+    QShortcut* CadrerKey = nullptr;
 
     // View: three rotations in degrees, pan and distance from the eye.
     float angleY = 48.0f;
@@ -115,6 +121,10 @@ class TGLForm : public QDialog {
     float offsetX = 0.0f;
     float offsetY = 0.0f;
     float offsetZ = -200.0f;
+    // Near and far planes of the projection. Framing a path smaller than the
+    // near plane's view, or deeper than the far plane, moves them.
+    double nearPlane = 1.0;
+    double farPlane = 10000.0;
     // Drag mode chosen at the last button press.
     bool dragRotate = false;
     bool dragPan = false;
@@ -151,6 +161,10 @@ class TGLForm : public QDialog {
     void ZBrutKeyPress(char key);
     void ZBrutExit();
     void localise();
+    // Sets the pan and the distance so that, seen from the current
+    // direction, the whole path as drawn (and the stock box when it is
+    // shown) fills the panel with a small margin.
+    void BtnCadrerClick();
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -184,6 +198,7 @@ class TGLForm : public QDialog {
     bool readStockSize(QLineEdit* edit, QLabel* label, float& size);
     void redraw();
 
+    int language = 0; // of the captions and messages
     unsigned axesList = 0;
     bool graphicsReady = false;
     bool destroying = false;

@@ -192,7 +192,9 @@ TEST(PreviewInput, EnterOrLeavingAnEditReadsTheSize)
             trigger.fire(edit);
             EXPECT_FLOAT_EQ(form.*size, trigger.reads ? 12.5f : start);
             EXPECT_EQ(reports.messages.size(), trigger.reads ? 1u : 0u);
-            EXPECT_TRUE(!trigger.reads || reports.messages.at(0).contains("'7,5 mm'"));
+            // The field's name and its text, in French quotes.
+            EXPECT_TRUE(!trigger.reads || reports.messages.at(0).contains(
+                                              QString::fromUtf8("\u00ab\u00a07,5 mm\u00a0\u00bb")));
         }
 }
 
