@@ -5,8 +5,15 @@
 //
 // Usage: gui_open_bench [PROGRAM] [RUNS]
 //   PROGRAM  a G-code file (e.g. bench_2p5d.nc from gen_programs); without it
-//            a million-line 2.5D program is generated in a temporary folder
+//            a million-line 2.5D program is generated in a temporary folder;
+//            "blank-lines" generates a program of 100,000 moves each
+//            followed by a blank line, as Inkscape writes them: 100,000
+//            reported lines
 //   RUNS     how many times the program is opened (default 5)
+//
+// It also prints what marking the reported lines costs: the reports of the
+// last run recorded again into an empty store, as the run records them, and
+// the source list told to repaint them.
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -24,6 +31,7 @@
 #include "ui/LineListModel.h"
 #include "ui/Mainform.h"
 #include "ui/MessageBox.h"
+#include "ui/ReportedLines.h"
 
 namespace {
 
@@ -96,6 +104,26 @@ void writeProgram(const QString& path, int lines)
     file.write(text.data(), static_cast<qint64>(text.size()));
 }
 
+// Moves, each followed by an empty line: every empty line is reported.
+void writeBlankLineProgram(const QString& path, int moves)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        std::exit(1);
+    }
+    std::string text = "G21 G90\n";
+    std::mt19937 random(3);
+    std::uniform_real_distribution<double> coordinate(0.0, 200.0);
+    char buffer[64];
+    for (int i = 0; i < moves; ++i) {
+        std::snprintf(buffer, sizeof buffer, "G1 X%.3f Y%.3f F600\n\n", coordinate(random),
+                      coordinate(random));
+        text += buffer;
+    }
+    file.write(text.data(), static_cast<qint64>(text.size()));
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -110,6 +138,9 @@ int main(int argc, char** argv)
     if (program.isEmpty()) {
         program = dir.filePath(QStringLiteral("bench.nc"));
         writeProgram(program, 1000000);
+    } else if (program == QLatin1String("blank-lines")) {
+        program = dir.filePath(QStringLiteral("blank-lines.nc"));
+        writeBlankLineProgram(program, 100000);
     }
     {
         QFile settings(dir.filePath(QStringLiteral("Tolvane.ini")));
@@ -173,6 +204,30 @@ int main(int argc, char** argv)
         }
     }
 
+    // Marking: the last run's reports recorded again, as the run does, and
+    // the repaint of the marks.
+    std::vector<std::pair<int, std::string>> reported;
+    const ReportedLines& last = form.reportedLines();
+    for (std::size_t i = 0; i < last.lineCount(); ++i)
+        for (const ReportedLines::Group& g : last.groupsOf(last.lineAt(i)))
+            reported.emplace_back(last.lineAt(i), std::string(g.text));
+    std::vector<double> recordMs;
+    std::vector<double> noticeMs;
+    std::vector<double> markMs;
+    for (int run = 0; run < runs; ++run) {
+        auto* model = static_cast<LineListModel*>(form.Source->model());
+        ReportedLines again;
+        QElapsedTimer clock;
+        clock.start();
+        for (const auto& [line, group] : reported)
+            again.add(line, group);
+        recordMs.push_back(static_cast<double>(clock.nsecsElapsed()) / 1e6);
+        model->reportsChanged();
+        noticeMs.push_back(static_cast<double>(clock.nsecsElapsed()) / 1e6 - recordMs.back());
+        form.Source->viewport()->repaint();
+        markMs.push_back(static_cast<double>(clock.nsecsElapsed()) / 1e6);
+    }
+
     std::vector<double> saveMs;
     for (int run = 0; run < runs; ++run) {
         QElapsedTimer clock;
@@ -189,6 +244,8 @@ int main(int argc, char** argv)
     std::printf("source lines       %zu\n", form.sourceLines().size());
     std::printf("command lines      %zu\n", form.commandLines().size());
     std::printf("reports shown      %d\n", reports);
+    std::printf("groups reported    %zu on %zu lines\n", form.reportedLines().groupCount(),
+                form.reportedLines().lineCount());
     std::printf("runs               %d\n", runs);
     std::printf("open, median       %.0f ms (min %.0f, max %.0f)\n", median(openMs),
                 *std::min_element(openMs.begin(), openMs.end()),
@@ -197,6 +254,9 @@ int main(int argc, char** argv)
     std::printf("engine only, CPU  %.0f ms (read, split, translate)\n", median(engineMs));
     std::printf("select, median     %.2f ms (max %.2f, %zu clicks)\n", median(clickMs),
                 *std::max_element(clickMs.begin(), clickMs.end()), clickMs.size());
+    std::printf("marking, median    %.2f ms (%.1f%% of the open): record %.2f, notify %.2f\n",
+                median(markMs), 100.0 * median(markMs) / median(openMs), median(recordMs),
+                median(noticeMs));
     std::printf("save, median       %.0f ms\n", median(saveMs));
     std::printf("memory before open %ld MiB\n", baseRss);
     std::printf("memory after open  %ld MiB\n", currentRssMiB());

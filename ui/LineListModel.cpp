@@ -89,21 +89,13 @@ void LineListModel::setHighlightedRow(int row)
         row = -1;
     if (row == highlighted_)
         return;
-    const int old = highlighted_;
     highlighted_ = row;
-    const QList<int> roles{Qt::BackgroundRole, Qt::ForegroundRole};
-    if (old >= 0)
-        emit dataChanged(index(old), index(old), roles);
-    if (row >= 0)
-        emit dataChanged(index(row), index(row), roles);
+    emit marksChanged();
 }
 
 void LineListModel::reportsChanged()
 {
-    if (size() == 0)
-        return;
-    emit dataChanged(index(0), index(static_cast<int>(size()) - 1),
-                     {Qt::BackgroundRole, Qt::ForegroundRole, Qt::ToolTipRole});
+    emit marksChanged();
 }
 
 void LineListModel::setReportTexts(const QString& tooltip, const QString& emptyGroup)

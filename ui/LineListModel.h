@@ -43,12 +43,15 @@ class LineListModel : public QAbstractListModel {
     bool isGrowing() const { return growing_ != nullptr; }
 
     // The line being translated, drawn with a marker colour; -1 for none.
+    // Changes of colour are told by marksChanged(), not dataChanged(): a
+    // list view lays all its rows out again after any dataChanged(), which
+    // costs tens of milliseconds for a million rows.
     void setHighlightedRow(int row);
     int highlightedRow() const { return highlighted_; }
 
     // The word groups the last run reported, by line: their lines are
     // tinted and list their groups in a tooltip. The run adds to them as it
-    // goes; reportsChanged() repaints the rows once it is over.
+    // goes; reportsChanged() tells the views once it is over.
     ReportedLines& reports() { return reports_; }
     const ReportedLines& reports() const { return reports_; }
     void reportsChanged();
@@ -64,6 +67,10 @@ class LineListModel : public QAbstractListModel {
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+  signals:
+    // The colours or tooltips of some rows changed: views repaint.
+    void marksChanged();
 
   private:
     std::string_view line(std::size_t row) const

@@ -117,6 +117,8 @@ void TForm1::createElements()
     destModel_ = new LineListModel(LineListModel::Decoding::Ascii, this);
 
     Source = makeList(client_, "Source", sourceModel_);
+    connect(sourceModel_, &LineListModel::marksChanged, Source->viewport(),
+            qOverload<>(&QWidget::update));
     Source->setSelectionMode(QAbstractItemView::SingleSelection);
     Source->viewport()->installEventFilter(this);
     Dest = makeList(client_, "Dest", destModel_);

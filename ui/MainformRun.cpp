@@ -15,9 +15,9 @@
 #include "ui/Mainform.h"
 #include "ui/UiText.h"
 
-// Drives the progress bar, the source highlight and the growing command list
-// while the engine translates, records every ignored word group and shows
-// the reports. The window is repainted a few times a second, not once per
+// Drives the progress bar and the source highlight while the engine
+// translates, records every ignored word group and shows the reports, with
+// the command lines written so far. The window is repainted a few times a second, not once per
 // line: a million repaints would cost more than the translation.
 class TForm1::RunObserver : public ConversionObserver {
   public:
@@ -59,7 +59,10 @@ class TForm1::RunObserver : public ConversionObserver {
         if (skipReports_)
             return;
         // Show the offending line, and what was written before it, before
-        // asking.
+        // asking. The command list grows here only: every growth makes the
+        // list lay its rows out again, too dear for every refresh of a big
+        // program.
+        form_.destModel_->growTo(output_.size());
         refresh();
         if (highlighted_ >= 0)
             form_.Source->scrollTo(form_.sourceModel_->index(highlighted_),
@@ -90,7 +93,6 @@ class TForm1::RunObserver : public ConversionObserver {
     void refresh()
     {
         form_.sourceModel_->setHighlightedRow(highlighted_);
-        form_.destModel_->growTo(output_.size());
         form_.Progress->setValue(value_);
         // Paint, but take no clicks or keys: a second command must not start
         // in the middle of this run.
