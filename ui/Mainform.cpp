@@ -71,7 +71,10 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
 
     createElements();
     createMenus();
-    resize(kClientWidth, kClientHeight + MainMenu1->sizeHint().height());
+    // The designed client area, with the menu bar above and the status line
+    // below it.
+    resize(kClientWidth,
+           kClientHeight + MainMenu1->sizeHint().height() + StatusBar1->sizeHint().height());
 
     // The order of construction matters: the settings load may show the About
     // box, and only then do the menus get their texts.

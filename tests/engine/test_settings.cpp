@@ -8,6 +8,7 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -235,12 +236,61 @@ TEST_F(SettingsTest, TextTableLookups)
         {2, 2, "Enregistrer fichier traduit"},
         {3, 0, "Fichier"},
         {-1, 0, "Fichier"},
-        {1, 37, ""},
+        {1, 37, "Ligne %1\u00a0: %2"},
+        {1, 101, "%p\u00a0%"},
+        {1, 102, ""},
     };
     for (const Case& c : cases)
         EXPECT_EQ(lookupText(c.language, c.key), c.expected) << c.language << "/" << c.key;
     EXPECT_EQ(lookupText(1, "99", "fallback"), "fallback");
     EXPECT_EQ(lookupText(1, "0", "ignored default"), "Datei");
+}
+
+// What a load could not use, as values for a window to word in its language,
+// one for each English sentence of the converter and in the same order.
+TEST_F(SettingsTest, UnusableValuesAreKeptAsValues)
+{
+    using Kind = SettingsProblem::Kind;
+    writeFile("[Machine]\nPas de vis X=abc\nPas par tour Y=2.5\nPas de vis Z=0\n"
+              "Vitesse maxi=-4\nPrecision=fine\n");
+    load();
+    struct Want {
+        Kind kind;
+        const char* key;
+        const char* text;
+        const char* otherKey;
+        const char* otherText;
+    };
+    const Want want[] = {
+        {Kind::NotANumber, "Pas de vis X", "abc", "", ""},
+        {Kind::NotAWholeNumber, "Pas par tour Y", "2.5", "", ""},
+        {Kind::NoStepsPerMm, "Pas de vis Z", "0", "Pas par tour Z", "200"},
+        {Kind::NotASpeed, "Vitesse maxi", "-4", "", ""},
+        {Kind::BadPrecision, "Precision", "fine", "", ""},
+    };
+    const std::vector<SettingsProblem>& got = settingsProblemDetails();
+    ASSERT_EQ(got.size(), std::size(want));
+    ASSERT_EQ(settingsProblems().size(), got.size());
+    for (std::size_t i = 0; i < got.size(); ++i) {
+        EXPECT_EQ(got[i].kind, want[i].kind) << i;
+        EXPECT_EQ(got[i].key, want[i].key) << i;
+        EXPECT_EQ(got[i].text, want[i].text) << i;
+        EXPECT_EQ(got[i].otherKey, want[i].otherKey) << i;
+        EXPECT_EQ(got[i].otherText, want[i].otherText) << i;
+        EXPECT_FALSE(got[i].used.empty()) << i;
+        EXPECT_NE(settingsProblems()[i].find(want[i].key), std::string::npos) << i;
+    }
+    // A file that cannot be read gives one problem naming it; a good one none.
+    ::unlink(path.c_str());
+    ASSERT_EQ(::mkdir(path.c_str(), 0700), 0);
+    load();
+    ASSERT_EQ(settingsProblemDetails().size(), 1u);
+    EXPECT_EQ(settingsProblemDetails()[0].kind, Kind::Unreadable);
+    EXPECT_NE(settingsProblemDetails()[0].text.find(path), std::string::npos);
+    ::rmdir(path.c_str());
+    writeFile("[Machine]\nPas de vis X=4\n");
+    load();
+    EXPECT_TRUE(settingsProblemDetails().empty());
 }
 
 TEST_F(SettingsTest, TextTableFollowsChangesOnDisk)
@@ -280,10 +330,10 @@ TEST_F(SettingsTest, AboutSwitchFailureReported)
 
 TEST(FrenchTexts, EveryKeyHasOne)
 {
-    for (int key = 0; key <= 36; ++key)
+    for (int key = 0; key <= 101; ++key)
         EXPECT_FALSE(frenchText(key).empty()) << key;
     EXPECT_EQ(frenchText(-1), "");
-    EXPECT_EQ(frenchText(37), "");
+    EXPECT_EQ(frenchText(102), "");
     EXPECT_EQ(frenchText(15), "Pr\xC3\xA9"
                               "cision en interpolation en mm");
 }
@@ -330,18 +380,29 @@ std::vector<std::string> filterPatterns(const std::string& filter)
 TEST_F(ShippedSettings, EveryLanguageHasEveryText)
 {
     const IniFile ini(kShippedIni);
-    for (int key = 0; key <= 36; ++key)
-        EXPECT_EQ(ini.value("FR", std::to_string(key)), frenchText(key)) << key;
+    // The shipped French is the built-in one, but for a French Cancel and
+    // About, and an open dialog that starts on every G-code program.
+    const std::string programs = "Programmes G-code|*.nc;*.ngc;*.gcode;*.tap;*.iso;*.cnc|";
+    for (int key = 0; key <= 101; ++key) {
+        const std::string expected = key == 21   ? std::string("Annuler")
+                                     : key == 25 ? std::string("A propos de Tolvane")
+                                     : key == 27 ? programs + frenchText(27)
+                                                 : frenchText(key);
+        EXPECT_EQ(ini.value("FR", std::to_string(key)), expected) << key;
+    }
     for (const char* section : {"DE", "GB"}) {
-        for (int key = 0; key <= 36; ++key) {
+        for (int key = 0; key <= 101; ++key) {
             const auto text = ini.value(section, std::to_string(key));
             ASSERT_TRUE(text.has_value()) << section << " " << key;
             EXPECT_FALSE(text->empty()) << section << " " << key;
         }
-        for (int key : {27, 31}) {
+        for (int key : {27, 31, 93}) {
             const std::string text = *ini.value(section, std::to_string(key));
-            EXPECT_EQ(filterPatterns(text), filterPatterns(frenchText(key))) << section << key;
-            EXPECT_EQ(std::count(text.begin(), text.end(), '|'), 5) << section << key;
+            const std::string french = *ini.value("FR", std::to_string(key));
+            EXPECT_EQ(filterPatterns(text), filterPatterns(french)) << section << key;
+            EXPECT_EQ(std::count(text.begin(), text.end(), '|'),
+                      std::count(french.begin(), french.end(), '|'))
+                << section << key;
         }
     }
 }
