@@ -236,11 +236,11 @@ class LanguageTest : public MainformTest {
         shown << marked.data(Qt::ToolTipRole).toString();
         form->LigneSuivante1->trigger();
         shown << form->StatusLine->text();
-        // Failures: a file that is not there, a folder to save into, a
-        // program that is not there and one that is not set.
+        // Failures: a file that is not there, a folder that is not there to
+        // save into, a program that is not there and one that is not set.
         fileChoice = path("missing.nc");
         form->BtnOpenClick();
-        fileChoice = dir.path();
+        fileChoice = path("no/such/folder/out.Cbr");
         form->BitBtn1Click();
         setProgramStarter({});
         machineSettings.editorPath = "/no/such/editor";
@@ -248,11 +248,16 @@ class LanguageTest : public MainformTest {
         machineSettings.editorPath.clear();
         form->MenuClick();
         shown << form->OpenSourceDlg.filter << form->OpenSourceDlg.title;
-        for (const BoxRequest& box : boxes)
-            shown << box.caption << box.text.left(0) << box.informative << box.secondButton;
-        for (std::size_t i = 0; i < boxes.size(); ++i)
-            if (boxes[i].caption == QLatin1String("Tolvane"))
-                shown << boxes[i].text;
+        // A report's text is the program's group; a failure's is ours.
+        EXPECT_EQ(std::count_if(boxes.begin(), boxes.end(),
+                                [](const BoxRequest& b) { return b.caption == "Tolvane"; }),
+                  4)
+            << "a failed open, save and start, and a program not set";
+        for (const BoxRequest& box : boxes) {
+            shown << box.caption << box.informative << box.secondButton;
+            if (box.caption == QLatin1String("Tolvane"))
+                shown << box.text;
+        }
 
         // The dialogs, each with its own reports.
         boxes.clear();
@@ -274,6 +279,7 @@ class LanguageTest : public MainformTest {
         collect(&preview, shown);
         preview.XBrut->setText(QStringLiteral("abc"));
         preview.XBrutExit();
+        EXPECT_EQ(boxes.size(), 2u) << "a field of the configuration and a stock size";
         for (const BoxRequest& box : boxes)
             shown << box.caption << box.text << box.informative << box.secondButton;
         return shown;
