@@ -122,8 +122,11 @@ def line_ends(points, owners, n_lines, left_out=None):
 
 
 class Stretch:
-    def __init__(self, kind, first, reason):
-        self.kind, self.first, self.last, self.reason = kind, first, first, reason
+    """Consecutive moving lines labelled for one cause: a deliberate difference at line
+    `cause`, or the word groups `reason` reported at line `cause`."""
+
+    def __init__(self, kind, first, reason, cause):
+        self.kind, self.first, self.last, self.reason, self.cause = kind, first, first, reason, cause
         self.max_dev, self.max_line = 0.0, first
 
 
@@ -136,20 +139,38 @@ def modal_triggers(states, reported):
     """Lines where a mode that the converter reported and left out is in force in
     LinuxCNC: a drilling cycle under G98 (retract to the initial height), a move under
     cutter compensation (G41/G42). Their effect shows lines after the report."""
-    codes = {}
-    for groups in reported.values():
-        for g in groups:
+    seen = {}                      # code -> [(reported line, group)] in line order
+    for line in sorted(reported):
+        for g in reported[line]:
             for c in source.codes_of(g):
-                codes.setdefault(c, g)
+                seen.setdefault(c, []).append((line, g))
+
+    def cause(code, line):
+        """The last report of the code before or at the line."""
+        best = None
+        for at, g in seen.get(code, ()):
+            if at <= line:
+                best = (at, [g])
+        return best
+
     out = {}
     for line, st in states.items():
         mode, _, retract, side = st
-        if "G98" in codes and retract == 980 and 810 <= mode <= 890:
-            out[line] = [codes["G98"]]
-        for c in ("G41", "G42", "G41.1", "G42.1"):
-            if c in codes and side != 400:
-                out[line] = [codes[c]]
+        found = None
+        if retract == 980 and 810 <= mode <= 890:
+            found = cause("G98", line)
+        if found is None and 730 <= mode <= 890:
+            found = cause("G%g" % (mode / 10.0), line)
+        if found is None and side != 400:
+            for c in ("G41", "G42", "G41.1", "G42.1"):
+                found = found or cause(c, line)
+        if found is not None:
+            out[line] = found
     return out
+
+
+# Reported codes that set offsets: their effect lasts for the rest of the program.
+_OFFSET_CODES = {"G10", "G92", "G52"}
 
 
 def label_lines(texts, n_lines, moves_m, ends_m, moves_r, ends_r, reported, states,
@@ -159,8 +180,22 @@ def label_lines(texts, n_lines, moves_m, ends_m, moves_r, ends_r, reported, stat
     label = np.full(n_lines + 1, CLEAN, dtype=np.int64)
     stretch_of = np.full(n_lines + 1, -1, dtype=np.int64)
     stretches = []
-    carry = None
-    pending = None
+    carry = None        # the stretch that goes on until the paths meet again
+    pending = None      # a reported line whose effect shows at the next moving line
+    sticky = None       # a reported offset: every later parting is put down to it
+    previous = 0        # the last moving line
+
+    def mark(kind, cause, reason, line):
+        last = stretches[-1] if stretches else None
+        if last is not None and last.kind == kind and last.cause == cause and last.last == previous:
+            st = last                   # one stretch for a run of lines with one cause
+        else:
+            st = Stretch(kind, line, reason, cause)
+            stretches.append(st)
+        st.last = line
+        label[line], stretch_of[line] = kind, stretches.index(st)
+        return st
+
     for line in range(1, n_lines + 1):
         if line >= skip_from:
             label[line:] = SKIPPED
@@ -173,32 +208,40 @@ def label_lines(texts, n_lines, moves_m, ends_m, moves_r, ends_r, reported, stat
             mode, plane = states.get(line, (0, 170, 990, 400))[:2]
             if 810 <= mode <= 890 and plane != 170 and moves_r[line]:
                 deliberate = "drilling cycles run along Z in every plane"
-        if line in reported and pending is None:
-            pending = (line, reported[line])
-        if line in modal and pending is None:
-            pending = (line, modal[line])
+        if line in reported:
+            if pending is None:
+                pending = (line, reported[line])
+            if any(c in _OFFSET_CODES for g in reported[line]
+                                      for c in source.codes_of(g)[:1]):
+                sticky = (line, reported[line])
         if not (moves_m[line] or moves_r[line]):
             continue
         in_sync = float(np.linalg.norm(ends_m[line] - ends_r[line])) <= tolerance
         if deliberate:
-            st = Stretch(DELIBERATE, line, deliberate)
-            stretches.append(st)
-            label[line], stretch_of[line] = DELIBERATE, len(stretches) - 1
+            st = mark(DELIBERATE, line, deliberate, line)
             carry = None if in_sync else st
             pending = None
         elif carry is not None:
-            label[line], stretch_of[line] = carry.kind, stretches.index(carry)
-            carry.last = line
+            mark(carry.kind, carry.cause, carry.reason, line)
             if in_sync:
                 carry = None
-        elif pending is not None:
-            if not in_sync:
-                st = Stretch(REPORTED, pending[0], pending[1])
-                stretches.append(st)
-                label[line], stretch_of[line] = REPORTED, len(stretches) - 1
-                st.last = line
-                carry = st
+        elif line in reported:
+            # The reported group itself may move the tool in LinuxCNC (a code the
+            # machine lacks, coordinates lost with it): this line is put down to it.
+            st = mark(REPORTED, line, reported[line], line)
+            carry = None if in_sync else st
             pending = None
+        elif line in modal:
+            # A reported mode (G98, a cycle, cutter compensation) is in force here.
+            st = mark(REPORTED, modal[line][0], modal[line][1], line)
+            carry = None if in_sync else st
+            pending = None
+        elif pending is not None or (sticky is not None and not in_sync):
+            cause = pending if pending is not None else sticky
+            if not in_sync:
+                carry = mark(REPORTED, cause[0], cause[1], line)
+            pending = None
+        previous = line
     return label, stretch_of, stretches
 
 
@@ -261,6 +304,8 @@ def compare(mpath, m_owners, rpath, texts, reported, threshold=0.1, window=1):
         np.maximum.at(line_max, own[idx], dev)
         line_side[line_max > before] = side
     c.line_max, c.line_side = line_max, line_side
+    c.ends_r = ends_r
+    c.states = rpath.states
     for st_index, st in enumerate(stretches):
         lines = np.nonzero(stretch_of == st_index)[0]
         if len(lines):

@@ -57,8 +57,29 @@ def neutral_reports(reports):
     return c
 
 
+def _stretch_causes(stretches, kind, threshold):
+    """Stretches of one kind grouped by cause (the deliberate reason, or the reported line)."""
+    groups = {}
+    for s in stretches:
+        if s.kind != kind or s.max_dev <= threshold:
+            continue
+        key = s.reason if kind == measure.DELIBERATE else s.cause
+        g = groups.setdefault(key, {"reason": s.reason, "cause": s.cause, "lines": [],
+                                    "max_dev": -1.0, "max_line": 0})
+        g["lines"].append((s.first, s.last))
+        if s.max_dev > g["max_dev"]:
+            g["max_dev"], g["max_line"] = s.max_dev, s.max_line
+    return list(groups.values())
+
+
+def _spans(pairs):
+    return ", ".join("%d" % a if a == b else "%d-%d" % (a, b) for a, b in pairs)
+
+
 def _ranges(lines):
-    """[1,2,3,7] -> '1-3, 7'."""
+    """[1,2,3,7] -> '1-3, 7'; a list of (first, last) pairs is joined as it is."""
+    if lines and isinstance(lines[0], tuple):
+        return _spans(lines)
     out = []
     start = prev = None
     for l in lines:
@@ -74,20 +95,22 @@ def _ranges(lines):
     return ", ".join(out)
 
 
-def not_compared(res):
+def not_compared(res, short=False):
     c = res.comparison
     items = []
     if c.park_lines:
-        items.append("program-end park (line %s)" % _ranges(c.park_lines))
+        items.append(("park l. %s" if short else "program-end park (line %s)") % _ranges(c.park_lines))
     if c.skip_from <= c.n_lines:
-        what = c.skip_reason
-        items.append("lines %d-%d: %s" % (c.skip_from, c.n_lines, what)
-                     if c.skip_from < c.n_lines else "line %d: %s" % (c.skip_from, what))
+        span = ("l. %d" % c.skip_from if c.skip_from == c.n_lines else "l. %d-%d" % (c.skip_from, c.n_lines)) \
+            if short else ("line %d" % c.skip_from if c.skip_from == c.n_lines
+                           else "lines %d-%d" % (c.skip_from, c.n_lines))
+        if short:
+            what = "after the end" if not res.comparison.skip_reason.startswith("LinuxCNC stops") \
+                else "LinuxCNC refuses: " + res.comparison.skip_reason.split(": ", 1)[1][:60]
+        else:
+            what = c.skip_reason
+        items.append("%s: %s" % (span, what))
     return items
-
-
-def _stretch_groups(stretches, kind):
-    return [s for s in stretches if s.kind == kind and s.max_dev > 0]
 
 
 def print_text(res, threshold, verbose, out):
@@ -110,12 +133,15 @@ def print_text(res, threshold, verbose, out):
     else:
         w("  nothing compared\n")
     for kind, title in ((measure.DELIBERATE, "deliberate"), (measure.REPORTED, "after a report")):
-        for s in _stretch_groups(c.stretches, kind):
-            span = "line %d" % s.first if s.last == s.first else "lines %d-%d" % (s.first, s.last)
-            reason = s.reason if kind == measure.DELIBERATE else "reported " + ", ".join(
-                '"%s"' % g for g in s.reason)
-            w("  %s: %s, %s: up to %.3f mm at line %d: %s\n" % (
-                title, span, reason, s.max_dev, s.max_line, res.text_of(s.max_line)))
+        for g in _stretch_causes(c.stretches, kind, threshold):
+            span = "lines " + _ranges(g["lines"]) if len(g["lines"]) <= 4 else \
+                "%d stretches in lines %d-%d" % (len(g["lines"]), g["lines"][0][0], g["lines"][-1][1])
+            if kind == measure.DELIBERATE:
+                why = g["reason"]
+            else:
+                why = "line %d reported %s" % (g["cause"], ", ".join('"%s"' % x for x in g["reason"]))
+            w("  %s: %s: %s: up to %.3f mm at line %d: %s\n" % (
+                title, why, span, g["max_dev"], g["max_line"], res.text_of(g["max_line"])))
     for item in not_compared(res):
         w("  not compared: %s\n" % item)
     if c.note:
@@ -127,9 +153,12 @@ def print_text(res, threshold, verbose, out):
             len(res.unknown_commands), res.unknown_commands[0][1]))
     if verbose:
         for l in c.above_all:
-            w("    line %d [%s] %.3f mm (%s): %s\n" % (
-                l, measure.LABEL_NAMES[int(c.label[l])], c.line_max[l], ("Tolvane", "LinuxCNC")[c.line_side[l]],
-                res.text_of(l)))
+            mode, plane = c.states.get(l, (0, 170, 0, 0))[:2]
+            kind = source.move_kind(res.texts[l - 1] if l <= len(res.texts) else "", mode, plane,
+                                    c.ends_r[l - 1], c.ends_r[l])
+            w("    line %d [%s] %.3f mm (%s, %s): %s\n" % (
+                l, measure.LABEL_NAMES[int(c.label[l])], c.line_max[l],
+                ("Tolvane", "LinuxCNC")[c.line_side[l]], kind, res.text_of(l)))
 
 
 MD_HEADER = ("| Program | Lines | Codes supported | Largest deviation (mm) | at line | p99 (mm) "
@@ -141,17 +170,23 @@ def _md(text):
     return text.replace("|", "\\|").replace("`", "'")
 
 
-def _stretch_summary(stretches, kind):
-    ss = _stretch_groups(stretches, kind)
-    if not ss:
+def _stretch_summary(stretches, kind, threshold):
+    groups = _stretch_causes(stretches, kind, threshold)
+    if not groups:
         return ""
-    worst = max(ss, key=lambda s: s.max_dev)
+    worst = max(groups, key=lambda g: g["max_dev"])
     if kind == measure.DELIBERATE:
-        reasons = sorted(set(s.reason.split(" ")[0] for s in ss))
-        what = "/".join(reasons)
+        what = "/".join(sorted(set(g["reason"].split(" ")[0] for g in groups)))
     else:
-        what = ", ".join(sorted(set(g for s in ss for g in s.reason)))[:60]
-    return "%d x (%s), up to %.2f (l. %d)" % (len(ss), _md(what), worst.max_dev, worst.max_line)
+        codes = []
+        for g in groups:
+            for grp in g["reason"]:
+                c = source.codes_of(grp)
+                label = c[0] if c else source.display(grp, 12)
+                if label not in codes:
+                    codes.append(label)
+        what = ", ".join(codes)
+    return "%s: %.2f (l. %d)" % (_md(what), worst["max_dev"], worst["max_line"])
 
 
 def markdown_row(res, threshold):
@@ -160,8 +195,8 @@ def markdown_row(res, threshold):
     c = res.comparison
     sup = "yes" if res.supported else "no: " + _md("; ".join(res.support_notes))
     line = "%d `%s`" % (c.max_line, _md(res.text_of(c.max_line)[:40])) if c.compared else ""
-    nc = "; ".join(_md(i) for i in not_compared(res))
+    nc = "; ".join(_md(i) for i in not_compared(res, short=True))
     return "| `%s` | %d | %s | %.3f | %s | %.3f | %d | %s | %s | %s |\n" % (
         res.name, res.lines, sup, c.max_dev, line, c.p99, len(c.above),
-        _stretch_summary(c.stretches, measure.DELIBERATE),
-        _stretch_summary(c.stretches, measure.REPORTED), nc)
+        _stretch_summary(c.stretches, measure.DELIBERATE, threshold),
+        _stretch_summary(c.stretches, measure.REPORTED, threshold), nc)

@@ -180,6 +180,28 @@ class CompareTest(unittest.TestCase):
         self.assertEqual(c.label[3:5].tolist(), [2, 2])
         self.assertEqual(c.above, [])
 
+    def test_a_reported_cycle_counts_on_its_repeats_too(self):
+        # G73 is reported; its repeats move in LinuxCNC only and end where the
+        # machine ends (at the initial height): each is put down to the G73 report.
+        texts = ["G0 Z5", "G73 X5 Z-1 R2 Q1", "X9", "X12"]
+        states = {2: (730, 170, 990, 400), 3: (730, 170, 990, 400), 4: (730, 170, 990, 400)}
+        mpts = [(0, 0, 10), (0, 0, 5), (9, 0, 5), (12, 0, 5)]
+        rpts = [(0, 0, 10), (0, 0, 5), (5, 0, 5), (5, 0, -1), (5, 0, 5), (9, 0, 5), (9, 0, -1),
+                (9, 0, 5), (12, 0, 5), (12, 0, -1), (12, 0, 5)]
+        c = _compare(mpts, [0, 1, 3, 4], rpts, [0, 1, 2, 2, 2, 3, 3, 3, 4, 4, 4], texts,
+                     reported={2: ["G73X5Z-1R2Q1"]}, states=states)
+        self.assertEqual(c.label[2:].tolist(), [2, 2, 2])
+        self.assertEqual({s.cause for s in c.stretches}, {2})
+        self.assertAlmostEqual(c.max_dev, 0.0)
+
+    def test_a_reported_offset_explains_every_later_parting(self):
+        texts = ["G0 X1", "G10 L20 P1 X0", "G0 X2", "X3", "G0 X3 Y0"]
+        mpts = [(0, 0, 10), (1, 0, 10), (2, 0, 10), (3, 0, 10)]
+        rpts = [(0, 0, 10), (1, 0, 10), (3, 0, 10), (4, 0, 10)]
+        c = _compare(mpts, [0, 1, 3, 4], rpts, [0, 1, 3, 4], texts, reported={2: ["G10L20P1X0"]})
+        self.assertEqual(c.label[3:5].tolist(), [2, 2])
+        self.assertEqual(c.stretches[0].cause, 2)
+
     def test_park_and_lines_after_the_end_are_not_compared(self):
         texts = ["G0 X1", "M30", "G0 X5"]
         mpts = [(0, 0, 10), (1, 0, 10), (0, 40, 10), (5, 0, 10)]

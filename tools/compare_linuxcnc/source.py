@@ -116,3 +116,35 @@ def may_move(group):
     if kind != "neutral":
         return True
     return bool(_AXIS_WORD.search(_COMMENT.sub("", group.upper())))
+
+
+_OFFSETS = {170: "IJ", 180: "IK", 190: "JK"}
+_PLANE_AXES = {170: (0, 1, 2), 180: (0, 2, 1), 190: (1, 2, 0)}
+_PLANE_NAME = {170: "G17", 180: "G18", 190: "G19"}
+
+
+def move_kind(text, mode, plane, start, end):
+    """What kind of move a line is, as LinuxCNC ran it (for the verbose listing):
+    mode and plane are LinuxCNC's motion mode and plane after the line (20 = G2,
+    810 = G81, 170 = G17), start and end its position before and after the line."""
+    if is_return_to_reference(text):
+        return "G28/G30"
+    clean = _COMMENT.sub("", text.upper())
+    words = set(re.findall(r"([A-Z])\s*[+-]?[\d.]", clean))
+    a, b, lin = _PLANE_AXES.get(plane, (0, 1, 2))
+    moved = [abs(end[i] - start[i]) > 1e-6 for i in range(3)]
+    if mode in (20, 30):
+        helix = " helix" if moved[lin] else ""
+        if "R" in words and not (words & set(_OFFSETS.get(plane, "IJ"))):
+            return "R arc %s%s" % (_PLANE_NAME.get(plane, ""), helix)
+        if not moved[a] and not moved[b]:
+            return "full circle %s%s" % (_PLANE_NAME.get(plane, ""), helix)
+        return "arc %s%s" % (_PLANE_NAME.get(plane, ""), helix)
+    if 730 <= mode <= 890:
+        code = "G%d" % (mode // 10)
+        if any(c == code for c in codes_of(text)):
+            return "cycle " + code
+        return "cycle repeat" + ("" if words & {"Z", "R"} else " (no Z, R)")
+    if moved[2] and (moved[0] or moved[1]):
+        return "XYZ line"
+    return "line"
