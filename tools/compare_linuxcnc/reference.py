@@ -98,6 +98,9 @@ def _canon_class():
             self.rotation_cos, self.rotation_sin = 1.0, 0.0
             self.plane = 1
             self.lo = (0.0, 0.0, 10.0 / INCH, 0, 0, 0, 0, 0, 0)
+            self.raw = self.module_raw = (0.0,) * 9
+            self.shift = [0.0] * 9
+            self.incremental = False
             self.points = [self.lo[:3]]
             self.owners = [0]
             self.line = 0
@@ -119,6 +122,16 @@ def _canon_class():
 
         def set_plane(self, plane): self.plane = plane
 
+        # The module keeps its own copy of the position for the interpreter, which
+        # follows straight moves but not arcs; after a tool change (M6, M61) the
+        # interpreter takes its position from that copy, and the next block starts
+        # from where the last straight move ended instead of where the arc did. A
+        # real controller reports its true position there, so moves after such a
+        # tool change are put back on the true position: an axis the block leaves
+        # alone stays where the tool is, every axis in incremental mode is shifted.
+        # `raw` is the interpreter's own position (untranslated canon values),
+        # `module_raw` the module's copy, `shift` what the true position differs by.
+
         def _to(self, p):
             p = tuple(p)
             if p[:3] != self.lo[:3]:
@@ -126,9 +139,41 @@ def _canon_class():
                 self.owners.append(self.line)
             self.lo = p
 
-        def straight_traverse(self, *a): self._to(self.rotate_and_translate(*a))
-        def straight_feed(self, *a): self._to(self.rotate_and_translate(*a))
+        def _true_raw(self, a):
+            a = list(a)
+            if any(self.shift):
+                incremental = self.incremental
+                for i in range(9):
+                    if not self.shift[i]:
+                        continue
+                    if incremental or abs(a[i] - self.raw[i]) < 1e-12:
+                        a[i] += self.shift[i]
+                    else:
+                        self.shift[i] = 0.0       # the block set this axis itself
+            return a
+
+        def _straight(self, a):
+            true = self._true_raw(a)
+            self.raw = self.module_raw = tuple(a)
+            self._to(self.rotate_and_translate(*true))
+
+        def straight_traverse(self, *a): self._straight(a)
+        def straight_feed(self, *a): self._straight(a)
         straight_probe = straight_feed
+
+        def comment(self, text):
+            # The interpreter announces its distance mode as it changes, before the
+            # moves of the block.
+            if text.startswith("interpreter: distance mode changed to"):
+                self.incremental = text.endswith("incremental")
+
+        def change_tool(self, *a):
+            true = self.raw_true()
+            self.raw = self.module_raw
+            self.shift = [t - m for t, m in zip(true, self.module_raw)]
+
+        def raw_true(self):
+            return tuple(r + s for r, s in zip(self.raw, self.shift))
 
         def rigid_tap(self, x, y, z):
             here = self.lo
@@ -139,10 +184,16 @@ def _canon_class():
         def arc_feed(self, x1, y1, cx, cy, rot, z1, a, b, c, u, v, w):
             r = math.hypot(x1 - cx, y1 - cy)
             n = _segment_count(r, 0, self.tolerance_in)
+            end = {1: (x1, y1, z1), 2: (z1, x1, y1), 3: (y1, z1, x1)}.get(self.plane, (x1, y1, z1))
+            self.raw = tuple(end) + (a, b, c, u, v, w)
+            dx, dy, dz = self.shift[:3]
             for p in gcode.arc_to_segments(self, x1, y1, cx, cy, rot, z1, a, b, c, u, v, w, n):
-                self._to(p)
+                # An arc right after a resynchronised tool change: moved as a whole.
+                self._to((p[0] + dx, p[1] + dy, p[2] + dz) + tuple(p[3:]))
 
         def __getattr__(self, name):
+            if os.environ.get("TOLVANE_LCNC_TRACE"):
+                sys.stderr.write("callback %s\n" % name)
             # Every other callback (speeds, coolant, dwell, comments, offsets of tools)
             # does not move the tool.
             if name.startswith("__"):

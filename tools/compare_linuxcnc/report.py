@@ -2,7 +2,7 @@
 
 from collections import Counter
 
-from . import measure, reference, source
+from . import measure, source
 
 SIDES = ("Tolvane's vertex off LinuxCNC's path", "LinuxCNC's vertex off Tolvane's path")
 
@@ -30,8 +30,9 @@ class ProgramResult:
         return source.display(self.texts[line - 1]) if 0 < line <= len(self.texts) else ""
 
 
-def support_notes(reports, texts, rpath):
-    """Why a program is not one whose codes Tolvane supports (empty list: it is)."""
+def support_notes(reports, texts):
+    """Why a program is not one whose codes Tolvane supports (empty list: it is): codes
+    it reports that change the path, parameters, subroutines, other axes."""
     notes = Counter()
     for _, group in reports:
         kind, what = source.classify_group(group)
@@ -41,11 +42,7 @@ def support_notes(reports, texts, rpath):
             notes["refused %s group" % what] += 1
     if any(source.has_rotary_words(t) for t in texts):
         notes["A/B/C/U/V/W axis words (only X, Y, Z compared)"] += 1
-    out = ["%s x%d" % (k, v) if v > 1 else k for k, v in sorted(notes.items())]
-    if rpath is not None and rpath.error and rpath.last_line <= len(texts) \
-            and reference.NO_PROGRAM_END not in rpath.error:
-        out.append("LinuxCNC refuses line %d" % rpath.last_line)
-    return out
+    return ["%s x%d" % (k, v) if v > 1 else k for k, v in sorted(notes.items())]
 
 
 def neutral_reports(reports):

@@ -303,6 +303,14 @@ class InterpreterTest(unittest.TestCase):
         np.testing.assert_allclose(path.points[path.owners == 7][-1], (0, 0, 10))   # G28 position
         self.assertEqual(path.last_line, 9)
 
+    def test_a_tool_change_after_an_arc_keeps_the_true_position(self):
+        # LinuxCNC's module restarts the interpreter from the end of the last straight
+        # move after M6; the path is kept on the end of the arc instead.
+        path = self.run_program("G0 X10\nG2 X20 I5\nT1 M6\nG0 Z5\nG91 G0 Z-1\nG90 G0 X1\nM2\n")
+        np.testing.assert_allclose(path.points[path.owners == 4][-1], (20, 0, 5))
+        np.testing.assert_allclose(path.points[path.owners == 5][-1], (20, 0, 4))
+        np.testing.assert_allclose(path.points[path.owners == 6][-1], (1, 0, 4))
+
     def test_a_refused_line_is_named(self):
         path = self.run_program("G0 X1\nG2 X5 Y5 I1 J0\nM2\n")
         self.assertIn("Radius to end of arc", path.error)
