@@ -168,9 +168,21 @@ bool steppedMoveFits(float x, float y, float z);
 // ---- arcs (Gcode_arcs.cpp) ----
 bool arcMoveCW(std::string_view group, CommandLines& lines);
 bool arcMoveCCW(std::string_view group, CommandLines& lines);
-void arcXY(CommandLines& lines, float x, float y, float z, float i, float j, bool clockwise);
-void arcXZ(CommandLines& lines, float x, float y, float z, float i, float k, bool clockwise);
-void arcYZ(CommandLines& lines, float x, float y, float z, float j, float k, bool clockwise);
+// The plane routines: `clockwise` in the frame (first axis right, second
+// up) of machine steps; `fullCircle` makes an end point equal to the start
+// point a whole turn (the offsets form), else a zero sweep.
+void arcXY(CommandLines& lines, float x, float y, float z, float i, float j, bool clockwise,
+           bool fullCircle);
+void arcXZ(CommandLines& lines, float x, float y, float z, float i, float k, bool clockwise,
+           bool fullCircle);
+void arcYZ(CommandLines& lines, float x, float y, float z, float j, float k, bool clockwise,
+           bool fullCircle);
+// The centre offsets, in program units along the plane's two axes, of the
+// radius-form arc of radius `radius` (program units, R < 0 for more than half
+// a turn) from the current position to the target (machine steps) as G02
+// (`clockwise`) or G03 turns it. False when the arc has no such circle.
+bool radiusArcOffsets(double radius, float x, float y, float z, bool clockwise, double& o1,
+                      double& o2);
 
 // ---- drilling cycles (Gcode_drilling.cpp) ----
 bool drillCycle(std::string_view group, CommandLines& lines);
