@@ -55,6 +55,16 @@ enum MotionMode : int32_t {
     kMotionDrill = 8,
 };
 
+// A Z or R word of a drilling-cycle block as it was read: the converted
+// product in machine steps and the distance mode it was read in. While the
+// cycle mode lasts, a later cycle block without the word drills as if it had
+// been written again.
+struct CycleWord {
+    bool present = false;
+    float steps = 0.0f;
+    bool relative = false;
+};
+
 struct ModalState {
     int32_t motionMode = kMotionRapid;
     uint8_t plane = 0; // 0 XY (G17), 1 XZ (G18), 2 YZ (G19)
@@ -71,6 +81,13 @@ struct ModalState {
     float cyclePeck = 0.0f;
     float cycleBottomZ = 0.0f;
     float cycleRetractZ = 0.0f;
+    // G98 (true): holes end at the height the tool had when the cycle mode
+    // began, cycleInitialZ, when that is above the retract plane. G99
+    // (false, the start state of a run): at the retract plane.
+    bool retractToInitial = false;
+    float cycleInitialZ = 0.0f;
+    CycleWord cycleZWord; // the Z and R in force while the cycle mode lasts
+    CycleWord cycleRWord;
 };
 
 extern ModalState modalState;
@@ -185,7 +202,10 @@ bool radiusArcOffsets(double radius, float x, float y, float z, bool clockwise, 
                       double& o2);
 
 // ---- drilling cycles (Gcode_drilling.cpp) ----
-bool drillCycle(std::string_view group, CommandLines& lines);
+// `continuesCycle`: the motion mode before this group was already the
+// drilling mode (no G80 or other motion code since the last cycle block), so
+// an absent Z or R word keeps the previous block's.
+bool drillCycle(std::string_view group, CommandLines& lines, bool continuesCycle = false);
 bool repeatDrillCycle(std::string_view group, CommandLines& lines);
 void cancelDrillCycle(CommandLines& lines);
 void drillHoles(CommandLines& lines, trajectoire& segment, float x, float y);

@@ -53,6 +53,8 @@ void resetTranslator()
     modalState.currentSpeed = machineSettings.maxSpeedXY;
     modalState.unitFactor = 1.0f;
     modalState.absoluteMode = true;
+    // Every run starts under G99, as the first one does.
+    modalState.retractToInitial = false;
     trajectoryStore =
         keepToolPath ? std::make_unique<piece>() : std::make_unique<piece>(piece::Discarding{});
 }
@@ -301,13 +303,22 @@ bool dispatchG(std::string_view group, std::size_t pos, CommandLines& lines)
         });
     case 81:
     case 82:
-    case 83:
-        return withMotionMode(kMotionDrill, [&] { return drillCycle(group, lines); });
+    case 83: {
+        const bool continuesCycle = modalState.motionMode == kMotionDrill;
+        return withMotionMode(kMotionDrill,
+                              [&] { return drillCycle(group, lines, continuesCycle); });
+    }
     case 90:
         modalState.absoluteMode = true;
         return true;
     case 91:
         modalState.absoluteMode = false;
+        return true;
+    case 98:
+        modalState.retractToInitial = true;
+        return true;
+    case 99:
+        modalState.retractToInitial = false;
         return true;
     default:
         return false;
