@@ -116,12 +116,25 @@ void resetTranslator();
 void resetEngineForProgramStart();
 
 // ---- dispatch (Gcode_dispatch.cpp) ----
-// Translates one word group: appends its command lines to `lines` and returns
-// true, or returns false and leaves `lines` as it was when the group cannot
-// be translated.
-bool dispatchWordGroup(std::string_view group, CommandLines& lines);
+// What became of one word group.
+enum class GroupOutcome : uint8_t {
+    Translated, // its lines were appended
+    Rejected,   // nothing was appended and nothing changed: report the group
+    Partly,     // lines were appended, yet part of the group was not
+                // translated: report the group as well
+};
+// Translates one word group: appends its command lines to `lines`. A rejected
+// group leaves `lines` as it was.
+//
+// A group whose code is not a motion code keeps the coordinates written in
+// front of the code letter ("Z2 S10000 M3", "Z25. M9", "X10 G91"): the code
+// is handled first, then those coordinates move the tool in the motion mode
+// then in force (for M2 and M30, which end the program, the coordinates come
+// first). The group is Partly translated when only one of the two could be.
+GroupOutcome dispatchWordGroup(std::string_view group, CommandLines& lines);
 // The same with a list of the group's own: the single line "error" when the
-// group is rejected.
+// group is rejected, "error" followed by the lines written when it was partly
+// translated.
 CommandLines dispatchWordGroup(std::string_view group);
 
 // Reads the number that starts at `position` with the C library's decimal
