@@ -40,10 +40,15 @@ template <typename F> void forEachWordGroup(std::string_view block, F&& f);
 std::vector<std::string> splitWordGroups(std::string_view block);
 // Replaces every "," by "." in place.
 void commaToPoint(std::string& text);
+// The text in front of the first code of a block of two or more G/M codes,
+// which is part of no word group; empty for every other block.
+std::string_view droppedLeadingText(std::string_view block);
 
 // Translates one cleaned block: appends to `output`, sets `lineMapEntry` to -1
-// and calls report(group) with the group as a std::string for every rejected
-// group.
+// and calls report(group) with the group as a std::string for every group that
+// was rejected or only partly translated, and with the text a block of
+// several codes holds in front of the first one when that text has X, Y or Z
+// words.
 template <typename Report>
 void translateBlock(std::string_view cleaned, CommandLines& output, int32_t& lineMapEntry,
                     Report&& report);
@@ -113,8 +118,15 @@ void translateBlock(std::string_view cleaned, CommandLines& output, int32_t& lin
         translateBlock(std::string_view(pointed), output, lineMapEntry, report);
         return;
     }
+    // Coordinates in front of the first of several codes belong to no word
+    // group and are not translated; a move must not vanish without a word.
+    if (const std::string_view front = droppedLeadingText(cleaned);
+        front.find_first_of("XYZ") != std::string_view::npos) {
+        lineMapEntry = -1;
+        report(std::string(front));
+    }
     forEachWordGroup(cleaned, [&](std::string_view group) {
-        if (!dispatchWordGroup(group, output)) {
+        if (dispatchWordGroup(group, output) != GroupOutcome::Translated) {
             lineMapEntry = -1;
             report(std::string(group));
         }

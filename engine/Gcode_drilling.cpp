@@ -5,6 +5,13 @@
 // with a dwell at the bottom, or in pecks) and the return to the retract
 // plane. The words present decide the kind of cycle, not the G number: Q
 // gives pecks, P a dwell, neither a plain cycle.
+//
+// Under G99 a hole ends at the retract plane; under G98 at the height the
+// tool had when the cycle mode began, when that is higher (clear of clamps),
+// and the tool moves to the next hole there. While the cycle mode lasts, a
+// cycle block without Z or R drills to the depth and from the plane of the
+// previous block, as PCB drilling programs that repeat the cycle code on
+// every hole expect.
 #include <cmath>
 #include <cstdlib>
 #include <memory>
@@ -100,7 +107,18 @@ bool holesFit(float x, float y, float repeat)
     return true;
 }
 
-void drillInOneGo(CommandLines& lines, trajectoire& segment)
+// The height each hole ends at. The comparison is made on whole machine
+// steps, as the approach's: an initial level less than a step above the
+// retract plane is the retract plane (machine Z counts downwards).
+float clearLevel()
+{
+    const ModalState& m = modalState;
+    if (m.retractToInitial && truncSteps(m.cycleInitialZ) < truncSteps(m.cycleRetractZ))
+        return m.cycleInitialZ;
+    return m.cycleRetractZ;
+}
+
+void drillInOneGo(CommandLines& lines, trajectoire& segment, float clear)
 {
     const ModalState& m = modalState;
     lines.push_back(heightLine(m.cycleBottomZ));
@@ -108,13 +126,14 @@ void drillInOneGo(CommandLines& lines, trajectoire& segment)
     switchPiece(segment, m.cycleBottomZ, kKindRapid);
     if (m.cycleDwell != 0)
         lines.push_back("@WT " + formatInt(m.cycleDwell) + ";");
-    lines.push_back(heightLine(m.cycleRetractZ));
-    record(segment, m.cycleRetractZ, kKindRapid);
+    lines.push_back(heightLine(clear));
+    record(segment, clear, kKindRapid);
 }
 
 // Each peck drills one share deeper, clears the chips at the retract plane
-// and comes back down at full speed to the depth reached.
-void drillInPecks(CommandLines& lines, trajectoire& segment)
+// and comes back down at full speed to the depth reached; after the last one
+// the tool leaves the hole to `clear`.
+void drillInPecks(CommandLines& lines, trajectoire& segment, float clear)
 {
     const ModalState& m = modalState;
     const float bottom = m.cycleBottomZ;
@@ -150,8 +169,8 @@ void drillInPecks(CommandLines& lines, trajectoire& segment)
     segment.clearPoints();
     segment.setKind(kKindRapid);
     record(segment, depth, kKindRapid);
-    lines.push_back(heightLine(retract));
-    record(segment, retract, kKindRapid);
+    lines.push_back(heightLine(clear));
+    record(segment, clear, kKindRapid);
 }
 
 void runCycle(CommandLines& lines, float x, float y)
@@ -163,18 +182,20 @@ void runCycle(CommandLines& lines, float x, float y)
 
 } // namespace
 
-bool drillCycle(std::string_view group, CommandLines& lines)
+bool drillCycle(std::string_view group, CommandLines& lines, bool continuesCycle)
 {
     ModalState& m = modalState;
     const bool absolute = m.absoluteMode;
     float x = absolute ? m.currentX : 0.0f;
     float y = absolute ? m.currentY : 0.0f;
-    float z = absolute ? m.currentZ : 0.0f;
-    float r = absolute ? m.currentZ : 0.0f;
     float repeat = 1.0f;
     int32_t dwellTime = 0;
     float peck = 0.0f;
     float feed = m.feedRate;
+    // Without a Z or R word of its own (or one kept from the previous block
+    // of the same cycle mode) the depth and the plane are the current height.
+    CycleWord zWord = continuesCycle ? m.cycleZWord : CycleWord{};
+    CycleWord rWord = continuesCycle ? m.cycleRWord : CycleWord{};
 
     double value = 0.0;
     if (findWord(group, 'L', value))
@@ -191,18 +212,30 @@ bool drillCycle(std::string_view group, CommandLines& lines)
     if (findWord(group, 'Y', value))
         y = stepsY(value);
     if (findWord(group, 'Z', value))
-        z = stepsZ(value);
+        zWord = CycleWord{true, stepsZ(value), !absolute};
     if (findWord(group, 'R', value))
-        r = stepsZ(value);
+        rWord = CycleWord{true, stepsZ(value), !absolute};
     if (findWord(group, 'F', value))
         feed = cycleFeed(value);
 
-    const float bottom = absolute ? z : m.currentZ + z;
-    const float retract = absolute ? r : m.currentZ + r;
+    // The R word before its distance mode: the current height in absolute
+    // mode and 0 in incremental mode when there is none.
+    const float r = rWord.present ? rWord.steps : absolute ? m.currentZ : 0.0f;
+    const auto level = [&](const CycleWord& word) {
+        if (!word.present)
+            return m.currentZ;
+        return word.relative ? m.currentZ + word.steps : word.steps;
+    };
+    const float bottom = level(zWord);
+    const float retract = level(rWord);
     if (!(repeat <= kMaxCycleRepeat) || !(std::fabs(peck) <= kMaxPecks) || !fitsSteps(bottom) ||
         !fitsSteps(retract) || !holesFit(x, y, repeat))
         return false;
 
+    if (!continuesCycle)
+        m.cycleInitialZ = m.currentZ;
+    m.cycleZWord = zWord;
+    m.cycleRWord = rWord;
     m.cycleRepeat = repeat;
     m.cycleDwell = dwellTime;
     m.cyclePeck = peck;
@@ -259,11 +292,12 @@ void drillHoles(CommandLines& lines, trajectoire& segment, float x, float y)
         }
         switchPiece(segment, m.cycleRetractZ, kKindFeed);
 
+        const float clear = clearLevel();
         if (m.cyclePeck == 0.0f)
-            drillInOneGo(lines, segment);
+            drillInOneGo(lines, segment, clear);
         else
-            drillInPecks(lines, segment);
-        m.currentZ = m.cycleRetractZ;
+            drillInPecks(lines, segment, clear);
+        m.currentZ = clear;
     }
 }
 

@@ -241,6 +241,17 @@ INSTANTIATE_TEST_SUITE_P(
                       ReportCase{
                           "Strict", {"--strict"}, "G0 X1\nG40\n", 3, "%s:2: ignored \"G40\"\n"},
                       ReportCase{"StrictQuiet", {"--strict", "-q"}, "G0 X1 G49\n", 3, ""},
+                      // The move in front of M9 is made; the group is still reported.
+                      ReportCase{"PartlyTranslatedGroup",
+                                 {"--strict"},
+                                 "G0 X5\nX1 M9\n",
+                                 3,
+                                 "%s:2: ignored \"X1M9\"\n"},
+                      ReportCase{"CoordinatesBeforeSeveralCodes",
+                                 {},
+                                 "G0 X1\nX7 G90 M5\n",
+                                 0,
+                                 "%s:2: ignored \"X7\"\n"},
                       ReportCase{"ControlBytesEscaped",
                                  {},
                                  "G0 X1\nQ\x1b[2J\"\\\x7f\n",
