@@ -225,9 +225,10 @@ def label_lines(texts, n_lines, moves_m, ends_m, moves_r, ends_r, reported, stat
             mark(carry.kind, carry.cause, carry.reason, line)
             if in_sync:
                 carry = None
-        elif line in reported:
-            # The reported group itself may move the tool in LinuxCNC (a code the
-            # machine lacks, coordinates lost with it): this line is put down to it.
+        elif line in reported and (not in_sync or any(
+                source.classify_group(g)[0] != "neutral" for g in reported[line])):
+            # The reported group itself moves the tool in LinuxCNC (a code the
+            # machine lacks), or coordinates went with it: this line is put down to it.
             st = mark(REPORTED, line, reported[line], line)
             carry = None if in_sync else st
             pending = None

@@ -103,7 +103,7 @@ def not_compared(res, short=False):
                            else "lines %d-%d" % (c.skip_from, c.n_lines))
         if short:
             what = "after the end" if not res.comparison.skip_reason.startswith("LinuxCNC stops") \
-                else "LinuxCNC refuses: " + res.comparison.skip_reason.split(": ", 1)[1][:60]
+                else "LinuxCNC refuses: " + res.comparison.skip_reason.split(": ")[1]
         else:
             what = c.skip_reason
         items.append("%s: %s" % (span, what))
@@ -178,8 +178,7 @@ def _stretch_summary(stretches, kind, threshold):
         codes = []
         for g in groups:
             for grp in g["reason"]:
-                c = source.codes_of(grp)
-                label = c[0] if c else source.display(grp, 12)
+                label = source.classify_group(grp)[1]
                 if label not in codes:
                     codes.append(label)
         what = ", ".join(codes)
@@ -191,9 +190,11 @@ def markdown_row(res, threshold):
         return "| `%s` | %d | | | | | | | | %s |\n" % (res.name, res.lines, _md(res.failure))
     c = res.comparison
     sup = "yes" if res.supported else "no: " + _md("; ".join(res.support_notes))
-    line = "%d `%s`" % (c.max_line, _md(res.text_of(c.max_line)[:40])) if c.compared else ""
+    line = "%d `%s`" % (c.max_line, _md(res.text_of(c.max_line)[:40])) if c.max_dev > 0 else ""
+    largest = "%.3f" % c.max_dev if c.compared else "-"
+    p99 = "%.3f" % c.p99 if c.compared else "-"
     nc = "; ".join(_md(i) for i in not_compared(res, short=True))
-    return "| `%s` | %d | %s | %.3f | %s | %.3f | %d | %s | %s | %s |\n" % (
-        res.name, res.lines, sup, c.max_dev, line, c.p99, len(c.above),
+    return "| `%s` | %d | %s | %s | %s | %s | %d | %s | %s | %s |\n" % (
+        res.name, res.lines, sup, largest, line, p99, len(c.above),
         _stretch_summary(c.stretches, measure.DELIBERATE, threshold),
         _stretch_summary(c.stretches, measure.REPORTED, threshold), nc)
