@@ -11,7 +11,7 @@ import unittest
 
 import numpy as np
 
-from . import machine, measure, reference, source
+from . import machine, measure, reference, report, source
 
 HEADER = ["OF X: 40, Y:40, Z:40;", "VS 50.00", "@ZU 30.00", "@ZD 30.00"]
 
@@ -247,6 +247,40 @@ class SourceTest(unittest.TestCase):
         self.assertFalse(source.is_return_to_reference("G28.1"))
         self.assertTrue(source.has_rotary_words("G1 X1 A-12.5"))
         self.assertFalse(source.has_rotary_words("G1 X1 (CAM)"))
+
+
+class KindAndReportTest(unittest.TestCase):
+    def test_kind_of_move_as_linuxcnc_ran_it(self):
+        o, x, xyz = (0, 0, 0), (5, 0, 0), (5, 0, -1)
+        cases = [
+            ("G2 X5 R2.5", 20, 170, o, x, "R arc G17"),
+            ("G2 X5 I2.5 R9", 20, 170, o, x, "arc G17"),          # offsets win over R
+            ("G3 I-5", 30, 170, o, o, "full circle G17"),
+            ("G2 I-5 Z-1", 20, 170, o, (0, 0, -1), "full circle G17 helix"),
+            ("G18 G2 X5 Y-1 I2.5", 20, 180, o, (5, -1, 0), "arc G18 helix"),
+            ("G82 X1 Z-1 R1", 820, 170, o, (1, 0, 1), "cycle G82"),
+            ("X3", 820, 170, o, (3, 0, 1), "cycle repeat (no Z, R)"),
+            ("G1 X5 Z-1", 10, 170, o, xyz, "XYZ line"),
+            ("G0 X5", 0, 170, o, x, "line"),
+            ("G91 G28 Z0", 0, 170, o, o, "G28/G30"),
+        ]
+        for text, mode, plane, start, end, want in cases:
+            with self.subTest(text=text):
+                self.assertEqual(source.move_kind(text, mode, plane, start, end), want)
+
+    def test_a_markdown_row_names_what_was_not_compared(self):
+        texts = ["G0 X1", "G2 X9 Y9 I1", "M2"]
+        res = report.ProgramResult("p.nc")
+        res.texts, res.lines = texts, 3
+        res.comparison = _compare([(0, 0, 10), (1, 0, 10)], [0, 1], [(0, 0, 10), (1, 0, 10)], [0, 1],
+                                  texts, error="Radius to end of arc differs from radius to start: r1=1",
+                                  last_line=2)
+        row = report.markdown_row(res, 0.1)
+        cells = [c.strip() for c in row.strip().strip("|").split("|")]
+        self.assertEqual(len(cells), 10)
+        self.assertEqual(cells[:4], ["`p.nc`", "3", "yes", "0.000"])
+        self.assertEqual(cells[9], "l. 2-3: LinuxCNC refuses: Radius to end of arc differs from radius to start")
+        self.assertEqual(report._ranges([1, 2, 3, 7]), "1-3, 7")
 
 
 class ReferenceMendTest(unittest.TestCase):
