@@ -391,8 +391,13 @@ GroupOutcome dispatchScanned(std::string_view group, CommandLines& lines)
     const bool hasM = scan.firstM != std::string_view::npos;
     const bool hasG = scan.firstG != std::string_view::npos;
     if (!hasM && !hasG) {
-        if (scan.hasAxis && isModalMode(modalState.motionMode))
-            return outcomeOf(runPart(lines, [&] { return dispatchModal(group, lines); }));
+        if (scan.hasAxis && isModalMode(modalState.motionMode)) {
+            const std::size_t before = lines.size();
+            if (dispatchModal(group, lines))
+                return GroupOutcome::Translated;
+            lines.truncate(before);
+            return GroupOutcome::Rejected;
+        }
         return outcomeOf(scan.hasComment);
     }
 
@@ -405,12 +410,19 @@ GroupOutcome dispatchScanned(std::string_view group, CommandLines& lines)
     // among them, make a move of their own unless the code's handler reads
     // them.
     const std::string_view leading = group.substr(0, codePos);
-    const bool leadingMove = leading.find_first_of("XYZ") != std::string_view::npos &&
+    const bool leadingMove = codePos != 0 &&
+                             leading.find_first_of("XYZ") != std::string_view::npos &&
                              leading.find_first_of("GM") == std::string_view::npos &&
                              !isMotionCode(group, codePos) &&
                              isModalMode(modalState.motionMode);
-    if (!leadingMove)
-        return outcomeOf(runPart(lines, handleCode));
+    if (!leadingMove) {
+        // The usual group: one code and its words.
+        const std::size_t before = lines.size();
+        if (hasM ? dispatchM(group, codePos, lines) : dispatchG(group, codePos, lines))
+            return GroupOutcome::Translated;
+        lines.truncate(before);
+        return GroupOutcome::Rejected;
+    }
 
     const auto handleMove = [&] { return dispatchModal(leading, lines); };
     bool codeDone = false;
