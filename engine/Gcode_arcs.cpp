@@ -153,8 +153,8 @@ bool arcStairsFit(int axis1, int axis2, int linearAxis, float o1, float o2, floa
            motorSteps(linearAxis, linear) <= kMaxStairs;
 }
 
-// The machine position of each axis (0 X, 1 Y, 2 Z) and the two axes of each
-// plane (G17 XY, G18 XZ, G19 YZ).
+// Axes are numbered 0 X, 1 Y, 2 Z; the two axes of each plane (G17 XY, G18
+// XZ, G19 YZ), first and second.
 constexpr int kPlaneAxes[3][2] = {{0, 1}, {0, 2}, {1, 2}};
 
 // Steps per program unit of an axis, as the word conversion multiplies them:
