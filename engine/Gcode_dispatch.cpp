@@ -408,8 +408,7 @@ GroupOutcome dispatchScanned(std::string_view group, CommandLines& lines)
     const bool leadingMove = codePos != 0 &&
                              leading.find_first_of("XYZ") != std::string_view::npos &&
                              leading.find_first_of("GM") == std::string_view::npos &&
-                             !isMotionCode(group, codePos) &&
-                             isModalMode(modalState.motionMode);
+                             !isMotionCode(group, codePos) && isModalMode(modalState.motionMode);
     if (!leadingMove) // the usual group: one code and its words
         return outcomeOf(settle(lines, before, handleCode()));
 
