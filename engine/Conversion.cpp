@@ -127,17 +127,6 @@ std::vector<std::string> splitWordGroups(std::string_view block)
     return groups;
 }
 
-std::string_view droppedLeadingText(std::string_view block)
-{
-    const std::size_t first = block.find_first_of("GM");
-    if (first == 0 || first == std::string_view::npos || first + 1 >= block.size() || block[first + 1] < '0' ||
-        block[first + 1] > '9')
-        return {};
-    if (block.find_first_of("GM", first + 1) == std::string_view::npos)
-        return {}; // the one code of the block keeps its leading text
-    return block.substr(0, first);
-}
-
 void commaToPoint(std::string& text)
 {
     for (char& c : text)

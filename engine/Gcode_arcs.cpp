@@ -153,8 +153,8 @@ bool arcStairsFit(int axis1, int axis2, int linearAxis, float o1, float o2, floa
            motorSteps(linearAxis, linear) <= kMaxStairs;
 }
 
-// The machine position of each axis (0 X, 1 Y, 2 Z) and the two axes of each
-// plane (G17 XY, G18 XZ, G19 YZ).
+// Axes are numbered 0 X, 1 Y, 2 Z; the two axes of each plane (G17 XY, G18
+// XZ, G19 YZ), first and second.
 constexpr int kPlaneAxes[3][2] = {{0, 1}, {0, 2}, {1, 2}};
 
 // Steps per program unit of an axis, as the word conversion multiplies them:
@@ -214,8 +214,8 @@ bool arcMove(std::string_view group, bool clockwise, CommandLines& lines)
     // The offsets form: a centre offset of the plane. It wins over an R word,
     // so that programs carrying both keep their output. A group with neither
     // (a modal line that only moves Z) is cut as it always was.
-    const bool offsetsForm = (m.plane == 0 && (hasI || hasJ)) ||
-                             (m.plane == 1 && (hasI || hasK)) || (m.plane == 2 && (hasJ || hasK));
+    const bool offsetsForm = (m.plane == 0 && (hasI || hasJ)) || (m.plane == 1 && (hasI || hasK)) ||
+                             (m.plane == 2 && (hasJ || hasK));
     const bool radiusForm = knownPlane && !offsetsForm && findWord(group, 'R', value);
     if (radiusForm) {
         // From here on the arc is its offsets-form twin.
@@ -236,8 +236,8 @@ bool arcMove(std::string_view group, bool clockwise, CommandLines& lines)
         bool fits = fitsSteps(x) && fitsSteps(y) && fitsSteps(z);
         if (fits && m.plane == 0)
             fits = arcFits(m.currentX, m.currentY, i, j) &&
-                   (z == m.currentZ || (arcStairsFit(0, 1, 2, i, j, z - m.currentZ) &&
-                                        steppedMoveFits(x, y, z)));
+                   (z == m.currentZ ||
+                    (arcStairsFit(0, 1, 2, i, j, z - m.currentZ) && steppedMoveFits(x, y, z)));
         else if (fits && m.plane == 1)
             fits = arcFits(m.currentX, m.currentZ, i, k) &&
                    arcStairsFit(0, 2, 1, i, k, y - m.currentY) && steppedMoveFits(x, y, z);
@@ -322,8 +322,8 @@ bool radiusArcOffsets(double radius, float x, float y, float z, bool clockwise, 
         const double sign = side == 0 ? 1.0 : -1.0;
         const double c1 = m1 + sign * h * u1 - s1;
         const double c2 = m2 + sign * h * u2 - s2;
-        const ArcPlan plan = planArc(current[a], current[b], target[a], target[b],
-                                     axisSteps(a, c1), axisSteps(b, c2), cw, true);
+        const ArcPlan plan = planArc(current[a], current[b], target[a], target[b], axisSteps(a, c1),
+                                     axisSteps(b, c2), cw, true);
         const double span = std::fabs(static_cast<double>(plan.sweep));
         // At most half a turn for R > 0, more for R < 0: the smaller sweep or
         // the larger, which also decides between two candidates that

@@ -350,14 +350,13 @@ bool isModalMode(int32_t mode)
            mode == kMotionArcCCW || mode == kMotionDrill;
 }
 
-// Runs `part` on `lines`; takes back what it appended when it fails.
-template <typename Part> bool runPart(CommandLines& lines, Part&& part)
+// Takes back what a part of a group appended to `lines` since `before` when
+// it failed, so that a rejected part writes nothing.
+bool settle(CommandLines& lines, std::size_t before, bool translated)
 {
-    const std::size_t before = lines.size();
-    if (part())
-        return true;
-    lines.truncate(before);
-    return false;
+    if (!translated)
+        lines.truncate(before);
+    return translated;
 }
 
 // The codes whose handlers read the group's coordinates themselves, wherever
@@ -388,11 +387,12 @@ GroupOutcome dispatchScanned(std::string_view group, CommandLines& lines)
     const GroupScan scan = scanGroup(group);
     if (scan.untranslatable)
         return GroupOutcome::Rejected;
+    const std::size_t before = lines.size();
     const bool hasM = scan.firstM != std::string_view::npos;
     const bool hasG = scan.firstG != std::string_view::npos;
     if (!hasM && !hasG) {
         if (scan.hasAxis && isModalMode(modalState.motionMode))
-            return outcomeOf(runPart(lines, [&] { return dispatchModal(group, lines); }));
+            return outcomeOf(settle(lines, before, dispatchModal(group, lines)));
         return outcomeOf(scan.hasComment);
     }
 
@@ -405,24 +405,31 @@ GroupOutcome dispatchScanned(std::string_view group, CommandLines& lines)
     // among them, make a move of their own unless the code's handler reads
     // them.
     const std::string_view leading = group.substr(0, codePos);
-    const bool leadingMove = leading.find_first_of("XYZ") != std::string_view::npos &&
+    const bool leadingMove = codePos != 0 &&
+                             leading.find_first_of("XYZ") != std::string_view::npos &&
                              leading.find_first_of("GM") == std::string_view::npos &&
-                             !isMotionCode(group, codePos) &&
-                             isModalMode(modalState.motionMode);
-    if (!leadingMove)
-        return outcomeOf(runPart(lines, handleCode));
+                             !isMotionCode(group, codePos) && isModalMode(modalState.motionMode);
+    if (!leadingMove) // the usual group: one code and its words
+        return outcomeOf(settle(lines, before, handleCode()));
 
-    const auto handleMove = [&] { return dispatchModal(leading, lines); };
+    const auto handleMove = [&] {
+        const std::size_t start = lines.size();
+        return settle(lines, start, dispatchModal(leading, lines));
+    };
+    const auto handleCodePart = [&] {
+        const std::size_t start = lines.size();
+        return settle(lines, start, handleCode());
+    };
     bool codeDone = false;
     bool moveDone = false;
     if (isProgramEnd(group, codePos)) {
         // The program ends after the block's motion.
-        moveDone = runPart(lines, handleMove);
-        codeDone = runPart(lines, handleCode);
+        moveDone = handleMove();
+        codeDone = handleCodePart();
     } else {
         // Modes, spindle, tool and dwell act before the block's motion.
-        codeDone = runPart(lines, handleCode);
-        moveDone = runPart(lines, handleMove);
+        codeDone = handleCodePart();
+        moveDone = handleMove();
     }
     if (codeDone && moveDone)
         return GroupOutcome::Translated;

@@ -25,6 +25,30 @@ struct MeantArc {
     bool fullTurn = false;     // end on the start: one whole turn
 };
 
+// One arc word group run from `start` (program coordinates) after the mode
+// groups of `setup`, with the default machine: its command lines and the
+// machine's path through them.
+struct ArcRun {
+    CommandLines lines;
+    std::vector<Steps> path;
+    double perUnit = 40; // machine steps per program unit
+};
+
+inline ArcRun runArc(const char* setup, const Steps& start, const char* arc)
+{
+    startRun();
+    run(splitWordGroups(setup));
+    ArcRun r;
+    r.perUnit = 40.0 * modalState.unitFactor;
+    modalState.currentX = static_cast<float>(start[0] * r.perUnit);
+    modalState.currentY = static_cast<float>(start[1] * r.perUnit);
+    modalState.currentZ = static_cast<float>(-start[2] * r.perUnit);
+    const Steps from = wholeCurrentSteps();
+    r.lines = run({arc});
+    r.path = machinePath(r.lines, from);
+    return r;
+}
+
 // The signed sweep of the meant arc: negative for G02.
 inline double meantSweep(const MeantArc& m)
 {
@@ -42,11 +66,11 @@ inline double meantSweep(const MeantArc& m)
 }
 
 struct PathOnArc {
-    double radial = 0;   // largest distance from the circle, program units
-    double linear = 0;   // largest distance from the helix along its axis
+    double radial = 0;     // largest distance from the circle, program units
+    double linear = 0;     // largest distance from the helix along its axis
     double turnedBack = 0; // largest turn against the arc's sense, radians
-    double turned = 0;   // total turn of the path about the centre
-    Steps last{};        // last corner, program coordinates
+    double turned = 0;     // total turn of the path about the centre
+    Steps last{};          // last corner, program coordinates
 };
 
 // Follows the machine path (machine steps, from the arc's start) around the
@@ -54,10 +78,8 @@ struct PathOnArc {
 // angle turned.
 inline PathOnArc measureArc(const std::vector<Steps>& machine, const MeantArc& m)
 {
-    const int a = kPlaneOrder[m.plane][0], b = kPlaneOrder[m.plane][1],
-              n = kPlaneOrder[m.plane][2];
-    const double radius =
-        std::hypot(m.start[a] - m.centre[0], m.start[b] - m.centre[1]);
+    const int a = kPlaneOrder[m.plane][0], b = kPlaneOrder[m.plane][1], n = kPlaneOrder[m.plane][2];
+    const double radius = std::hypot(m.start[a] - m.centre[0], m.start[b] - m.centre[1]);
     const double sweep = meantSweep(m);
     PathOnArc out;
     double previous = std::atan2(m.start[b] - m.centre[1], m.start[a] - m.centre[0]);
@@ -86,8 +108,7 @@ inline PathOnArc measureArc(const std::vector<Steps>& machine, const MeantArc& m
 inline double worstDistanceFromArc(const std::vector<Steps>& machine, const MeantArc& m,
                                    double perUnit)
 {
-    const int a = kPlaneOrder[m.plane][0], b = kPlaneOrder[m.plane][1],
-              n = kPlaneOrder[m.plane][2];
+    const int a = kPlaneOrder[m.plane][0], b = kPlaneOrder[m.plane][1], n = kPlaneOrder[m.plane][2];
     const double radius = std::hypot(m.start[a] - m.centre[0], m.start[b] - m.centre[1]);
     const double start = std::atan2(m.start[b] - m.centre[1], m.start[a] - m.centre[0]);
     const double sweep = meantSweep(m);

@@ -76,20 +76,20 @@ TEST_P(ArcLines, Written)
 INSTANTIATE_TEST_SUITE_P(
     Degenerate, ArcLines,
     ::testing::Values(
-        ArcCase{"end on the start point turns once",
-                {"G2X0Y0I5J0"},
-                {"PA 127,186;", "PA 347,134;", "PA 379,-89;", "PA 181,-199;", "PA 7,-54;",
-                 "PA 0,0;"},
-                35},
+        ArcCase{
+            "end on the start point turns once",
+            {"G2X0Y0I5J0"},
+            {"PA 127,186;", "PA 347,134;", "PA 379,-89;", "PA 181,-199;", "PA 7,-54;", "PA 0,0;"},
+            35},
         ArcCase{"no offsets: one chord on the centre", {"G2X0Y10"}, {"PA 0,0;", "PA 0,400;"}},
         ArcCase{"radius not above the precision", {"G2X10Y0I5"}, {"PA 400,0;", "PA 400,0;"}, 300},
         ArcCase{
             "precision far below the radius", {"G2X10Y0I5"}, {"PA 400,0;", "PA 400,0;"}, 1e-20f},
-        ArcCase{"helix chords are staircases",
-                {"G3X10Y0I5Z9.9"},
-                {"PA 127,-186;", "@ZA -398;", "PA 347,-134;", "@ZA -396;", "PA 400,0;",
-                 "@ZA -396;"},
-                35},
+        ArcCase{
+            "helix chords are staircases",
+            {"G3X10Y0I5Z9.9"},
+            {"PA 127,-186;", "@ZA -398;", "PA 347,-134;", "@ZA -396;", "PA 400,0;", "@ZA -396;"},
+            35},
         ArcCase{"modal continuation",
                 {"G2X0Y0I5", "Y10J5"},
                 {"PA 0,0;", "PA 0,0;", "PA 0,400;", "PA 0,400;"},

@@ -53,9 +53,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         ModeCase{"G99 plain: the retract plane, as always",
                  {"G99", "G81X1Y2Z-3R1F100", "X5"},
-                 join({{U30, D16},
-                       hole("40,80", "-40"),
-                       {"PA 200,80;", "@ZA 120;", "@ZA -40;"}}),
+                 join({{U30, D16}, hole("40,80", "-40"), {"PA 200,80;", "@ZA 120;", "@ZA -40;"}}),
                  -40},
         ModeCase{"G98 plain: the initial level, and the next hole approaches again",
                  {"G98", "G81X1Y2Z-3R1F100", "X5"},
@@ -63,22 +61,19 @@ INSTANTIATE_TEST_SUITE_P(
                  -200},
         ModeCase{"G98 dwell",
                  {"G98", "G82X1Z-3R1P500F100"},
-                 {U30, D16, "PA 40,0;", D30, "@ZA -40;", D16, "@ZA 120;", "@WT 500;",
-                  "@ZA -200;"},
+                 {U30, D16, "PA 40,0;", D30, "@ZA -40;", D16, "@ZA 120;", "@WT 500;", "@ZA -200;"},
                  -200},
         ModeCase{"G98 pecks clear the chips at the retract plane, the last leaves to the "
                  "initial level",
                  {"G98", "G83X1Z-3R1Q2F100"},
-                 {U30, D16, "PA 40,0;", D30, "@ZA -40;", D16, "@ZA 40;", "@ZA -40;", D30,
-                  "@ZA 40;", D16, "@ZA 120;", "@ZA -40;", D30, "@ZA 120;", D16, "@ZA -200;"},
+                 {U30, D16, "PA 40,0;", D30, "@ZA -40;", D16, "@ZA 40;", "@ZA -40;", D30, "@ZA 40;",
+                  D16, "@ZA 120;", "@ZA -40;", D30, "@ZA 120;", D16, "@ZA -200;"},
                  -200},
-        ModeCase{"G98 row: every hole of L ends at the initial level",
-                 {"G98", "G91", "G81X2Z-8R-4L3F100"},
-                 join({{U30, D16},
-                       hole("80,0", "-200"),
-                       hole("160,0", "-200"),
-                       hole("240,0", "-200")}),
-                 -200},
+        ModeCase{
+            "G98 row: every hole of L ends at the initial level",
+            {"G98", "G91", "G81X2Z-8R-4L3F100"},
+            join({{U30, D16}, hole("80,0", "-200"), hole("160,0", "-200"), hole("240,0", "-200")}),
+            -200},
         ModeCase{"G98 with the initial level below the retract plane: the plane",
                  {"G0Z0.5", "G98", "G81X1Z-3R1F100"},
                  {"@ZA -20;", U30, D16, "PA 40,0;", "@ZA 120;", "@ZA -40;"},
@@ -89,15 +84,11 @@ INSTANTIATE_TEST_SUITE_P(
                  -40},
         ModeCase{"G99 in the middle of a cycle: from the next hole on",
                  {"G98", "G81X1Z-3R1F100", "G99", "X5"},
-                 join({{U30, D16},
-                       hole("40,0", "-200"),
-                       hole("200,0", "-40")}),
+                 join({{U30, D16}, hole("40,0", "-200"), hole("200,0", "-40")}),
                  -40},
         ModeCase{"G98 after G99 holes: the level of the cycle's first block",
                  {"G81X1Z-3R1F100", "G98", "X5"},
-                 join({{U30, D16},
-                       hole("40,0", "-40"),
-                       {"PA 200,0;", "@ZA 120;", "@ZA -200;"}}),
+                 join({{U30, D16}, hole("40,0", "-40"), {"PA 200,0;", "@ZA 120;", "@ZA -200;"}}),
                  -200},
         ModeCase{"a new cycle mode takes a new initial level",
                  {"G98", "G81X1Z-3R1F100", "G80", "G0Z8", "G81X2Z-3R1"},
@@ -115,8 +106,7 @@ TEST(RetractMode, StartOfARunIsG99)
 {
     // A second run starts as the first one does, whatever the first left.
     auto first = enginetest::convert({"G98", "G0 Z5", "G81 X1 Z-3 R1 F100"});
-    auto second =
-        enginetest::convert({"G0 Z5", "G81 X1 Z-3 R1 F100"}, "40", "40", "40", false);
+    auto second = enginetest::convert({"G0 Z5", "G81 X1 Z-3 R1 F100"}, "40", "40", "40", false);
     ASSERT_FALSE(second.lines.empty());
     EXPECT_EQ(second.lines.back(), "@ZA -40;");
     EXPECT_EQ(first.lines.back(), "@ZA -200;");
@@ -197,8 +187,7 @@ TEST(CycleWords, HolesOfThePcbPatternAreDrilled)
 {
     // Every hole reaches the depth, not only the first.
     startRun();
-    const CommandLines lines =
-        run({"G0Z5", "G82X1Y1Z-2R1P5F100", "G82X2Y1", "G82X3Y1", "G80"});
+    const CommandLines lines = run({"G0Z5", "G82X1Y1Z-2R1P5F100", "G82X2Y1", "G82X3Y1", "G80"});
     const auto path = enginetest::machinePath(lines, {0, 0, -200});
     int bottoms = 0;
     for (const auto& p : path)

@@ -25,14 +25,9 @@ class FullCircle : public ::testing::TestWithParam<CircleCase> {};
 TEST_P(FullCircle, TurnsOnce)
 {
     const CircleCase& c = GetParam();
-    startRun();
-    run(splitWordGroups(c.setup));
-    const double perUnit = 40.0 * modalState.unitFactor;
-    modalState.currentX = static_cast<float>(c.start[0] * perUnit);
-    modalState.currentY = static_cast<float>(c.start[1] * perUnit);
-    modalState.currentZ = static_cast<float>(-c.start[2] * perUnit);
-    const Steps from = wholeCurrentSteps();
-    const CommandLines lines = run({c.arc});
+    const ArcRun arc = runArc(c.setup, c.start, c.arc);
+    const CommandLines& lines = arc.lines;
+    const double perUnit = arc.perUnit;
     ASSERT_NE(lines.front(), "error") << c.name;
 
     MeantArc m;
@@ -43,7 +38,7 @@ TEST_P(FullCircle, TurnsOnce)
     m.centre[0] = c.centre[0];
     m.centre[1] = c.centre[1];
     m.fullTurn = true;
-    const PathOnArc on = measureArc(machinePath(lines, from), m);
+    const PathOnArc on = measureArc(arc.path, m);
     const double step = 1.0 / perUnit;
     const bool stepped = c.plane != 0 || c.start[2] != c.end[2];
     const double tolerance = (stepped ? 3 : 2) * step;
@@ -59,19 +54,44 @@ TEST_P(FullCircle, TurnsOnce)
 INSTANTIATE_TEST_SUITE_P(
     Planes, FullCircle,
     ::testing::Values(
-        CircleCase{"xy cw, start repeated", "G17", {0, 0, 0}, "G2X0Y0I5J0", 0, true, {5, 0}, {0, 0, 0}},
-        CircleCase{"xy ccw, start repeated", "G17", {3, 4, 0}, "G3X3Y4J-2", 0, false, {3, 2}, {3, 4, 0}},
-        CircleCase{"xy plane words left out", "G17", {1, 1, 2}, "G2I-1J-1", 0, true, {0, 0}, {1, 1, 2}},
-        CircleCase{"xy incremental X0 Y0", "G91", {20, 20, 0}, "G3X0Y0I5", 0, false, {25, 20}, {20, 20, 0}},
+        CircleCase{
+            "xy cw, start repeated", "G17", {0, 0, 0}, "G2X0Y0I5J0", 0, true, {5, 0}, {0, 0, 0}},
+        CircleCase{
+            "xy ccw, start repeated", "G17", {3, 4, 0}, "G3X3Y4J-2", 0, false, {3, 2}, {3, 4, 0}},
+        CircleCase{
+            "xy plane words left out", "G17", {1, 1, 2}, "G2I-1J-1", 0, true, {0, 0}, {1, 1, 2}},
+        CircleCase{"xy incremental X0 Y0",
+                   "G91",
+                   {20, 20, 0},
+                   "G3X0Y0I5",
+                   0,
+                   false,
+                   {25, 20},
+                   {20, 20, 0}},
         CircleCase{"xy helix down", "G17", {0, 0, 0}, "G2I5Z-2", 0, true, {5, 0}, {0, 0, -2}},
-        CircleCase{"xy helix up, incremental", "G91", {0, 0, -3}, "G3J4Z1.5", 0, false, {0, 4}, {0, 0, -1.5}},
+        CircleCase{"xy helix up, incremental",
+                   "G91",
+                   {0, 0, -3},
+                   "G3J4Z1.5",
+                   0,
+                   false,
+                   {0, 4},
+                   {0, 0, -1.5}},
         CircleCase{"xy inch", "G20", {0, 0, 0}, "G3I0.5", 0, false, {0.5, 0}, {0, 0, 0}},
         CircleCase{"xz cw", "G18", {0, 0, 0}, "G2X0Z0I5", 1, true, {0, 5}, {0, 0, 0}},
-        CircleCase{"xz ccw, words left out", "G18", {2, 0, 1}, "G3K-3", 1, false, {-2, 2}, {2, 0, 1}},
+        CircleCase{
+            "xz ccw, words left out", "G18", {2, 0, 1}, "G3K-3", 1, false, {-2, 2}, {2, 0, 1}},
         CircleCase{"xz helix", "G18", {0, 0, 0}, "G2K4Y3", 1, true, {4, 0}, {0, 3, 0}},
         CircleCase{"yz cw", "G19", {0, 0, 0}, "G2Y0Z0J5", 2, true, {5, 0}, {0, 0, 0}},
         CircleCase{"yz ccw, words left out", "G19", {0, 1, 1}, "G3K2", 2, false, {1, 3}, {0, 1, 1}},
-        CircleCase{"yz helix, incremental", "G19G91", {0, 0, 0}, "G2J-3X-2", 2, true, {-3, 0}, {-2, 0, 0}}));
+        CircleCase{"yz helix, incremental",
+                   "G19G91",
+                   {0, 0, 0},
+                   "G2J-3X-2",
+                   2,
+                   true,
+                   {-3, 0},
+                   {-2, 0, 0}}));
 
 TEST(FullCircle, ModalLineWithoutOffsetsOnlyMovesZ)
 {

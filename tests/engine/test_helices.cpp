@@ -26,14 +26,9 @@ class Helix : public ::testing::TestWithParam<HelixCase> {};
 TEST_P(Helix, EveryStairWithinTwoStepsOfTheHelix)
 {
     const HelixCase& c = GetParam();
-    startRun();
-    run(splitWordGroups(c.setup));
-    const double perUnit = 40.0 * modalState.unitFactor;
-    modalState.currentX = static_cast<float>(c.start[0] * perUnit);
-    modalState.currentY = static_cast<float>(c.start[1] * perUnit);
-    modalState.currentZ = static_cast<float>(-c.start[2] * perUnit);
-    const Steps from = wholeCurrentSteps();
-    const CommandLines lines = run({c.arc});
+    const ArcRun arc = runArc(c.setup, c.start, c.arc);
+    const CommandLines& lines = arc.lines;
+    const double perUnit = arc.perUnit;
     ASSERT_NE(lines.front(), "error") << c.name;
 
     MeantArc m;
@@ -43,7 +38,7 @@ TEST_P(Helix, EveryStairWithinTwoStepsOfTheHelix)
     m.centre[0] = c.centre[0];
     m.centre[1] = c.centre[1];
     m.fullTurn = c.fullTurn;
-    const std::vector<Steps> path = machinePath(lines, from);
+    const std::vector<Steps>& path = arc.path;
     // Each corner within two steps of the helix, besides the truncation to
     // whole steps; with it, within three.
     EXPECT_LE(worstDistanceFromArc(path, m, perUnit), 2.0) << c.name;
@@ -65,12 +60,42 @@ INSTANTIATE_TEST_SUITE_P(
     Program, Helix,
     ::testing::Values(
         // A ramp entry: a full turn down 3 mm on a 2 mm radius.
-        HelixCase{"steep, falling", "G17", {0, 0, 0}, "G2X0Y0I2Z-3", true, {2, 0}, {0, 0, -3}, true},
-        HelixCase{"steep, rising", "G17", {0, 0, -3}, "G3X4Y0I2Z0", false, {2, 0}, {4, 0, 0}, false},
-        HelixCase{"shallow, falling", "G17", {0, 0, 1}, "G3X20Y20J20Z0.7", false, {0, 20}, {20, 20, 0.7}, false},
-        HelixCase{"shallow, rising", "G17", {10, 0, 0}, "G2X-10Y0I-10Z0.2", true, {0, 0}, {-10, 0, 0.2}, false},
-        HelixCase{"thread, incremental", "G91", {5, 5, 0}, "G3X0Y0I-1Z-1", false, {4, 5}, {5, 5, -1}, true},
-        HelixCase{"inch", "G20", {0, 0, 0}, "G2X0.2Y0I0.1Z-0.05", true, {0.1, 0}, {0.2, 0, -0.05}, false}));
+        HelixCase{
+            "steep, falling", "G17", {0, 0, 0}, "G2X0Y0I2Z-3", true, {2, 0}, {0, 0, -3}, true},
+        HelixCase{
+            "steep, rising", "G17", {0, 0, -3}, "G3X4Y0I2Z0", false, {2, 0}, {4, 0, 0}, false},
+        HelixCase{"shallow, falling",
+                  "G17",
+                  {0, 0, 1},
+                  "G3X20Y20J20Z0.7",
+                  false,
+                  {0, 20},
+                  {20, 20, 0.7},
+                  false},
+        HelixCase{"shallow, rising",
+                  "G17",
+                  {10, 0, 0},
+                  "G2X-10Y0I-10Z0.2",
+                  true,
+                  {0, 0},
+                  {-10, 0, 0.2},
+                  false},
+        HelixCase{"thread, incremental",
+                  "G91",
+                  {5, 5, 0},
+                  "G3X0Y0I-1Z-1",
+                  false,
+                  {4, 5},
+                  {5, 5, -1},
+                  true},
+        HelixCase{"inch",
+                  "G20",
+                  {0, 0, 0},
+                  "G2X0.2Y0I0.1Z-0.05",
+                  true,
+                  {0.1, 0},
+                  {0.2, 0, -0.05},
+                  false}));
 
 TEST(Helix, MovesXYAndZTogetherInStairs)
 {
@@ -98,13 +123,12 @@ TEST(Helix, FlatArcsKeepTheirChords)
     // The lines this program always gave: only the helices changed.
     startRun();
     machineSettings.arcPrecision = 35;
-    const CommandLines lines = run({"G0X0Y0Z0", "G2X10Y0I5F300", "G3X0Y10I-5J5", "G91",
-                                    "G2X5Y5J5", "G90", "G20", "G3X0.1Y0.2I0.05"});
+    const CommandLines lines = run({"G0X0Y0Z0", "G2X10Y0I5F300", "G3X0Y10I-5J5", "G91", "G2X5Y5J5",
+                                    "G90", "G20", "G3X0.1Y0.2I0.05"});
     const CommandLines expected = {
-        "PA 0,0;",   "@ZA 0;",     "VS  4.90;",  "@ZU  4.90;", "@ZD  4.90;", "PA 127,186;",
-        "PA 347,134;", "PA 400,0;", "PA 476,261;", "PA 295,466;", "PA 26,423;", "PA 0,400;",
-        "PA -186,527;", "PA -134,747;", "PA 89,779;", "PA 200,600;", "PA 232,552;",
-        "PA 101,203;"};
+        "PA 0,0;",      "@ZA 0;",       "VS  4.90;",   "@ZU  4.90;",  "@ZD  4.90;",  "PA 127,186;",
+        "PA 347,134;",  "PA 400,0;",    "PA 476,261;", "PA 295,466;", "PA 26,423;",  "PA 0,400;",
+        "PA -186,527;", "PA -134,747;", "PA 89,779;",  "PA 200,600;", "PA 232,552;", "PA 101,203;"};
     EXPECT_EQ(lines, expected);
 }
 

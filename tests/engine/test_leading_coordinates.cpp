@@ -40,7 +40,8 @@ INSTANTIATE_TEST_SUITE_P(
     Blocks, LeadingCoordinates,
     ::testing::Values(
         // A supported code: the spindle starts, then the retract.
-        LeadingCase{"spindle code", {"Z2 S10000 M03"}, {"@SS 1;", "RVS 10000;", "@ZA -80;"}, {6}, {}},
+        LeadingCase{
+            "spindle code", {"Z2 S10000 M03"}, {"@SS 1;", "RVS 10000;", "@ZA -80;"}, {6}, {}},
         // An unsupported code is reported, the retract is kept, and the
         // return home starts from its height.
         LeadingCase{"unsupported code",
@@ -53,7 +54,8 @@ INSTANTIATE_TEST_SUITE_P(
         LeadingCase{"units code", {"X1 G20"}, {"PA 1016,0;"}, {6}, {}},
         LeadingCase{"plane code", {"Z4 G18"}, {"@ZA -160;"}, {6}, {}},
         LeadingCase{"dwell", {"X1 G4 P100"}, {"@WT 100;", "PA 40,0;"}, {6}, {}},
-        LeadingCase{"feed mode", {"G1 X0 F100", "Z-1 M5"},
+        LeadingCase{"feed mode",
+                    {"G1 X0 F100", "Z-1 M5"},
                     {"VS  1.60;", "@ZU  1.60;", "@ZD  1.60;", "PA 0,0;", "@SS 0;", "@ZA 40;"},
                     {6, 10},
                     {}},
@@ -65,7 +67,8 @@ INSTANTIATE_TEST_SUITE_P(
                     {6, 14},
                     {}},
         // The program ends after the block's motion.
-        LeadingCase{"M30", {"X1 Y2 M30"}, {"PA 40,80;", "@SS 0;", "VS 30.0", "PA 0,1600;"}, {6}, {}},
+        LeadingCase{
+            "M30", {"X1 Y2 M30"}, {"PA 40,80;", "@SS 0;", "VS 30.0", "PA 0,1600;"}, {6}, {}},
         LeadingCase{"M02", {"Z10 M2"}, {"@ZA -400;", "@SS0;", "VS 30.0", "PA 0,1600;"}, {6}, {}},
         // The motion codes read the whole group themselves, as always.
         LeadingCase{"motion code", {"X1 G0 Y2"}, {"PA 40,80;"}, {6}, {}},
@@ -76,13 +79,10 @@ INSTANTIATE_TEST_SUITE_P(
                     {"@ZA -80;"},
                     {-1},
                     {{0, "Z2M3S3000000000"}}},
-        LeadingCase{"move refused, code kept",
-                    {"X60000000 M5"},
-                    {"@SS 0;"},
-                    {-1},
-                    {{0, "X60000000M5"}}},
-        LeadingCase{"both refused", {"X60000000 M8", "M5"}, {"@SS 0;"}, {-1, 6},
-                    {{0, "X60000000M8"}}},
+        LeadingCase{
+            "move refused, code kept", {"X60000000 M5"}, {"@SS 0;"}, {-1}, {{0, "X60000000M5"}}},
+        LeadingCase{
+            "both refused", {"X60000000 M8", "M5"}, {"@SS 0;"}, {-1, 6}, {{0, "X60000000M8"}}},
         LeadingCase{"decimal comma", {"Z2,5 M5"}, {"@SS 0;", "@ZA -100;"}, {6}, {}},
         // Several codes: the text in front of the first one is no group's.
         LeadingCase{"several codes, coordinates in front",
@@ -90,7 +90,8 @@ INSTANTIATE_TEST_SUITE_P(
                     {"PA 200,40;", "@SS 0;"},
                     {-1},
                     {{0, "X9"}}},
-        LeadingCase{"several codes, other words in front", {"S500 G0 Y1 M5"},
+        LeadingCase{"several codes, other words in front",
+                    {"S500 G0 Y1 M5"},
                     {"PA 200,40;", "@SS 0;"},
                     {6},
                     {}}));

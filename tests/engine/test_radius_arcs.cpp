@@ -43,14 +43,9 @@ class RadiusArc : public ::testing::TestWithParam<RadiusCase> {};
 TEST_P(RadiusArc, FollowsTheCircleOnTheRightSide)
 {
     const RadiusCase& c = GetParam();
-    startRun();
-    run(splitWordGroups(c.setup));
-    const double perUnit = 40.0 * modalState.unitFactor;
-    modalState.currentX = static_cast<float>(c.start[0] * perUnit);
-    modalState.currentY = static_cast<float>(c.start[1] * perUnit);
-    modalState.currentZ = static_cast<float>(-c.start[2] * perUnit);
-    const Steps from = wholeCurrentSteps();
-    const CommandLines lines = run({c.arc});
+    const ArcRun arc = runArc(c.setup, c.start, c.arc);
+    const CommandLines& lines = arc.lines;
+    const double perUnit = arc.perUnit;
     ASSERT_FALSE(lines.empty());
     ASSERT_NE(lines.front(), "error") << c.name;
 
@@ -60,7 +55,7 @@ TEST_P(RadiusArc, FollowsTheCircleOnTheRightSide)
     m.start = c.start;
     m.end = c.end;
     standardCentre(m, c.r);
-    const PathOnArc on = measureArc(machinePath(lines, from), m);
+    const PathOnArc on = measureArc(arc.path, m);
     // Truncation to whole steps, the chord tolerance and, where Z moves with
     // X or Y, a stair's corner.
     const double step = 1.0 / perUnit; // one machine step in program units
@@ -95,12 +90,10 @@ INSTANTIATE_TEST_SUITE_P(
             "yz three quarters ccw", "G19", {0, 0, 0}, "G3Y10Z10R-10", 2, false, -10, {0, 10, 10}},
         RadiusCase{"yz half cw", "G19", {0, 0, 0}, "G2Y-10Z0R5", 2, true, 5, {0, -10, 0}},
         RadiusCase{"xy helix", "G17", {0, 0, 2}, "G2X10Y10Z-1R10", 0, true, 10, {10, 10, -1}},
-        RadiusCase{
-            "xz helix", "G18", {0, 5, 0}, "G3X10Z10Y3R-10", 1, false, -10, {10, 3, 10}},
+        RadiusCase{"xz helix", "G18", {0, 5, 0}, "G3X10Z10Y3R-10", 1, false, -10, {10, 3, 10}},
         RadiusCase{
             "xy incremental", "G91", {20, 20, 0}, "G3X-10Y-10R10", 0, false, 10, {10, 10, 0}},
-        RadiusCase{
-            "yz incremental", "G19G91", {3, 4, 5}, "G2Y6Z-6R-6", 2, true, -6, {3, 10, -1}},
+        RadiusCase{"yz incremental", "G19G91", {3, 4, 5}, "G2Y6Z-6R-6", 2, true, -6, {3, 10, -1}},
         RadiusCase{"xy inch", "G20", {0, 0, 0}, "G2X1Y1R1", 0, true, 1, {1, 1, 0}},
         RadiusCase{
             "xz inch three quarters", "G18G20", {0, 0, 0}, "G2X1Z1R-1", 1, true, -1, {1, 0, 1}},
@@ -143,14 +136,14 @@ TEST(RadiusArc, OffsetsWinOverR)
 TEST(RadiusArc, RejectedBeforeAnythingChanges)
 {
     const std::vector<std::pair<const char*, const char*>> cases = {
-        {"G17", "G2X2Y1R0F300"},          // zero radius
-        {"G17", "G2X2Y1RF300"},           // R without a number
-        {"G17", "G2X1Y1Z5R3F300"},        // end on the start point (Z alone moves)
-        {"G91", "G3X0Y0R3F300"},          // incremental zero move
-        {"G17", "G2X11Y1R4.998F300"},     // 0.002 mm short of half the chord
+        {"G17", "G2X2Y1R0F300"},           // zero radius
+        {"G17", "G2X2Y1RF300"},            // R without a number
+        {"G17", "G2X1Y1Z5R3F300"},         // end on the start point (Z alone moves)
+        {"G91", "G3X0Y0R3F300"},           // incremental zero move
+        {"G17", "G2X11Y1R4.998F300"},      // 0.002 mm short of half the chord
         {"G20", "G2X0.43937R0.19995F300"}, // 0.0013 mm short, in inches
-        {"G18", "G3X11Z10R-4.99F300"},    // short, negative
-        {"G17", "G2X11Y1R60000000F300"},  // circle far outside the step range
+        {"G18", "G3X11Z10R-4.99F300"},     // short, negative
+        {"G17", "G2X11Y1R60000000F300"},   // circle far outside the step range
         {"G19", "G2Y11Z10R-60000000F300"},
         {"G17", "G2X60000000Y1R40000000F300"}, // target outside the step range
     };
@@ -294,8 +287,7 @@ TEST(RadiusArc, SameLinesAsItsOffsetsFormTwin)
         const std::string i = exactNumber(o1), j = exactNumber(o2);
         if (i.find('e') != std::string::npos || j.find('e') != std::string::npos)
             continue; // the reader takes no exponent
-        const std::string twinGroup =
-            words + offsets[plane][0] + i + offsets[plane][1] + j;
+        const std::string twinGroup = words + offsets[plane][0] + i + offsets[plane][1] + j;
 
         const TwinRun viaR = runFrom(setup, x0, y0, z0, radiusGroup);
         const TwinRun viaOffsets = runFrom(setup, x0, y0, z0, twinGroup);

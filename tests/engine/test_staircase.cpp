@@ -56,23 +56,22 @@ TEST_P(Staircase, StaysWithinTwoStepsOfTheLine)
     EXPECT_LE(lines.size(), static_cast<std::size_t>(2 * c.stairs + 2)) << c.name;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Moves, Staircase,
-    ::testing::Values(
-        // One step of X with many of Y and Z: one stair before, now forty.
-        StairCase{"one X step, rising", {0, 0, 0}, {1, 400, -40}, 40},
-        StairCase{"one X step, falling", {0, 0, 0}, {1, 400, 40}, 40},
-        StairCase{"one Y step, rising", {100, 50, 200}, {-300, 51, 150}, 50},
-        StairCase{"one Y step, falling, off the whole steps",
-                  {10.5f, -3.25f, -7.75f},
-                  {-389.5f, -4.5f, 52.6f},
-                  60},
-        StairCase{"X and Y diagonal, fewer Z", {0, 0, 0}, {100, 100, 10}, 10},
-        StairCase{"Z steeper than X/Y", {0, 0, 0}, {10, 3, 200}, 10},
-        StairCase{"less than a step of Z", {0, 0, 0.2f}, {50, 7, 0.9f}, 50},
-        StairCase{"Z alone", {0, 0, 0}, {0, 0, 30}, 30},
-        StairCase{"X alone with Z", {0, 0, 0}, {400, 0, 40}, 40},
-        StairCase{"long shallow ramp", {0, 0, 0}, {4000, 37, -3}, 3}));
+INSTANTIATE_TEST_SUITE_P(Moves, Staircase,
+                         ::testing::Values(
+                             // One step of X with many of Y and Z: one stair before, now forty.
+                             StairCase{"one X step, rising", {0, 0, 0}, {1, 400, -40}, 40},
+                             StairCase{"one X step, falling", {0, 0, 0}, {1, 400, 40}, 40},
+                             StairCase{"one Y step, rising", {100, 50, 200}, {-300, 51, 150}, 50},
+                             StairCase{"one Y step, falling, off the whole steps",
+                                       {10.5f, -3.25f, -7.75f},
+                                       {-389.5f, -4.5f, 52.6f},
+                                       60},
+                             StairCase{"X and Y diagonal, fewer Z", {0, 0, 0}, {100, 100, 10}, 10},
+                             StairCase{"Z steeper than X/Y", {0, 0, 0}, {10, 3, 200}, 10},
+                             StairCase{"less than a step of Z", {0, 0, 0.2f}, {50, 7, 0.9f}, 50},
+                             StairCase{"Z alone", {0, 0, 0}, {0, 0, 30}, 30},
+                             StairCase{"X alone with Z", {0, 0, 0}, {400, 0, 40}, 40},
+                             StairCase{"long shallow ramp", {0, 0, 0}, {4000, 37, -3}, 3}));
 
 TEST(Staircase, OtherStepsPerMillimetreOnZ)
 {
