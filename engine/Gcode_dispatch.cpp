@@ -151,8 +151,10 @@ struct GroupScan {
     std::size_t firstG = std::string_view::npos;
     bool hasAxis = false;    // an X, Y or Z word
     bool hasComment = false; // the "(" left by the block reader
-    // Parameters (#), expressions ([) and over-long numbers are not
-    // translated: reading them as 0 would send the tool to machine zero.
+    // Parameters (#), expressions ([), polar coordinates (@ radius, ^
+    // angle) and over-long numbers are not translated: reading them as 0
+    // would send the tool to machine zero, and leaving a polar word out would
+    // drill or cut every point of a pattern in one place.
     bool untranslatable = false;
 };
 
@@ -163,13 +165,13 @@ constexpr std::array<uint8_t, 256> makeByteClasses()
     std::array<uint8_t, 256> classes{};
     for (int i = 0; i < 256; ++i) {
         const char c = static_cast<char>(i);
-        classes[i] = isNumberChar(c)                    ? kNumber
-                     : c == 'M'                         ? kLetterM
-                     : c == 'G'                         ? kLetterG
-                     : c == 'X' || c == 'Y' || c == 'Z' ? kAxis
-                     : c == '('                         ? kComment
-                     : c == '#' || c == '['             ? kUntranslatable
-                                                        : kOther;
+        classes[i] = isNumberChar(c)                                ? kNumber
+                     : c == 'M'                                     ? kLetterM
+                     : c == 'G'                                     ? kLetterG
+                     : c == 'X' || c == 'Y' || c == 'Z'             ? kAxis
+                     : c == '('                                     ? kComment
+                     : c == '#' || c == '[' || c == '@' || c == '^' ? kUntranslatable
+                                                                    : kOther;
     }
     return classes;
 }
