@@ -34,12 +34,14 @@ float narrow(long double value)
     return static_cast<float>(value);
 }
 
-// F in millimetres per minute to millimetres per second, cut down to a
-// tenth: F100 gives 1.6 and F120 gives 2.0. The sixth is taken in extended
-// precision here (the speed lines of the moves use a slightly smaller one).
+// F in program units per minute (millimetres, or inches under G20) to
+// millimetres per second, cut down to a tenth: F100 gives 1.6 and F120 gives
+// 2.0. The sixth is taken in extended precision here (the speed lines of the
+// moves use a slightly smaller one).
 float cycleFeed(double f)
 {
-    long double tenths = std::trunc(static_cast<long double>(f) * (1.0L / 6.0L));
+    const long double mmPerMinute = static_cast<long double>(f) * modalState.unitFactor;
+    long double tenths = std::trunc(mmPerMinute * (1.0L / 6.0L));
     if (tenths == 0)
         tenths = 0; // never "-0.00"
     float feed = narrow(tenths * 0.1L);

@@ -124,9 +124,11 @@ void writeFeedSpeed(CommandLines& lines, std::string_view group)
     ModalState& s = modalState;
     double f = 0.0;
     if (findWord(group, 'F', f)) {
-        // Tenths of mm/s, truncated, in extended precision. The product is
-        // kept as a long double so that an absurd F cannot overflow an int.
-        long double tenths = std::trunc(static_cast<long double>(f) * kSixth);
+        // F counts program units per minute: inches under G20. Tenths of
+        // mm/s, truncated, in extended precision. The product is kept as a
+        // long double so that an absurd F cannot overflow an int.
+        const long double mmPerMinute = static_cast<long double>(f) * s.unitFactor;
+        long double tenths = std::trunc(mmPerMinute * kSixth);
         if (tenths == 0)
             tenths = 0; // a whole number of tenths: never "-0.00"
         float speed = static_cast<float>(tenths * 0.1);

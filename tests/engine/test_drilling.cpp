@@ -120,6 +120,18 @@ INSTANTIATE_TEST_SUITE_P(
                   {"G91", "G81X10Y-1Z-0.5R0.5L3"},
                   {U30, D52, "PA 400,-40;", "@ZA -380;", "@ZA -420;", "PA 800,-80;", "@ZA -380;",
                    "@ZA -420;", "PA 1200,-120;", "@ZA -380;", "@ZA -420;"}},
+        DrillCase{
+            "inch F is inches per minute",
+            {"G20", "G81Z-.1R.05F10"},
+            {U30, "@ZD  4.20;", "PA 0,0;", D30, "@ZA -50;", "@ZD  4.20;", "@ZA 101;", "@ZA -50;"}},
+        DrillCase{"inch F limited to the XY maximum",
+                  {"G70", "G81Z-.1R.05F200"},
+                  {U30, "@ZD  50.00;", "PA 0,0;", D30, "@ZA -50;", "@ZD  50.00;", "@ZA 101;",
+                   "@ZA -50;"}},
+        DrillCase{
+            "millimetre F again after G21",
+            {"G20", "G21", "G81Z-3R1F100"},
+            {U30, "@ZD  1.60;", "PA 0,0;", D30, "@ZA -40;", "@ZD  1.60;", "@ZA 120;", "@ZA -40;"}},
         DrillCase{"incremental modal repeat",
                   {"G91", "G81X1Z-1", "Y1"},
                   {U30, D52, "PA 40,0;", "@ZA -360;", "@ZA -400;", "PA 40,40;", "@ZA -360;",
