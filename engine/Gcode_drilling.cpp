@@ -223,13 +223,15 @@ bool drillCycle(std::string_view group, CommandLines& lines, bool continuesCycle
     // The R word before its distance mode: the current height in absolute
     // mode and 0 in incremental mode when there is none.
     const float r = rWord.present ? rWord.steps : absolute ? m.currentZ : 0.0f;
-    const auto level = [&](const CycleWord& word) {
-        if (!word.present)
-            return m.currentZ;
-        return word.relative ? m.currentZ + word.steps : word.steps;
-    };
-    const float bottom = level(zWord);
-    const float retract = level(rWord);
+    // An incremental R counts from the tool's height, an incremental Z from
+    // the retract plane: "R1 Z-3" drills 3 below a plane 1 above the tool.
+    // Without either word the plane and the depth are the tool's height.
+    const float retract = !rWord.present   ? m.currentZ
+                          : rWord.relative ? m.currentZ + rWord.steps
+                                           : rWord.steps;
+    const float bottom = !zWord.present   ? m.currentZ
+                         : zWord.relative ? retract + zWord.steps
+                                          : zWord.steps;
     if (!(repeat <= kMaxCycleRepeat) || !(std::fabs(peck) <= kMaxPecks) || !fitsSteps(bottom) ||
         !fitsSteps(retract) || !holesFit(x, y, repeat))
         return false;
@@ -281,11 +283,20 @@ void drillHoles(CommandLines& lines, trajectoire& segment, float x, float y)
 {
     ModalState& m = modalState;
     const int32_t count = repetitions(m.cycleRepeat);
+    // A tool below the retract plane (in the part, or in a hole) first goes
+    // straight up to it: moving to the hole at its height would drag it
+    // through the part. Every cycle block sets the Z-up speed to the rapid
+    // one, and nothing in a cycle mode changes it.
+    if (count > 0 && truncSteps(m.currentZ) > truncSteps(m.cycleRetractZ)) {
+        m.currentZ = m.cycleRetractZ;
+        lines.push_back(heightLine(m.currentZ));
+        record(segment, m.currentZ, kKindRapid);
+    }
     for (int32_t k = 0; k < count; ++k) {
         moveToHole(lines, segment, x, y);
 
         // Approach only from above the retract plane (machine Z grows
-        // downwards); a tool already at or below it drills from where it is.
+        // downwards); a tool on it drills from where it is.
         if (truncSteps(m.currentZ) < truncSteps(m.cycleRetractZ)) {
             lines.push_back(zDownSpeed(machineSettings.maxSpeedZ));
             lines.push_back(heightLine(m.cycleRetractZ));

@@ -71,12 +71,12 @@ INSTANTIATE_TEST_SUITE_P(
                  -200},
         ModeCase{
             "G98 row: every hole of L ends at the initial level",
-            {"G98", "G91", "G81X2Z-8R-4L3F100"},
+            {"G98", "G91", "G81X2Z-4R-4L3F100"},
             join({{U30, D16}, hole("80,0", "-200"), hole("160,0", "-200"), hole("240,0", "-200")}),
             -200},
         ModeCase{"G98 with the initial level below the retract plane: the plane",
                  {"G0Z0.5", "G98", "G81X1Z-3R1F100"},
-                 {"@ZA -20;", U30, D16, "PA 40,0;", "@ZA 120;", "@ZA -40;"},
+                 {"@ZA -20;", U30, D16, "@ZA -40;", "PA 40,0;", "@ZA 120;", "@ZA -40;"},
                  -40},
         ModeCase{"G98 with the initial level less than a step above the plane: the plane",
                  {"G0Z1.0125", "G98", "G81X1Z-3R1F100"},
@@ -206,6 +206,88 @@ TEST(CycleWords, RejectedCycleBlockChangesNothing)
     EXPECT_EQ(lines.back(), "@ZA -200;");
     EXPECT_EQ(lines[lines.size() - 2], "@ZA 80;");
     EXPECT_EQ(lines[lines.size() - 4], "@ZA -40;");
+}
+
+// ---- incremental depth, and the way up to the retract plane ---------------
+
+struct LevelCase {
+    const char* name;
+    std::vector<std::string> groups; // after G0Z5
+    CommandLines lines;
+};
+
+class CycleLevels : public ::testing::TestWithParam<LevelCase> {};
+
+// Besides the lines: the tool never moves over X or Y below the retract
+// plane and always reaches the depth.
+TEST_P(CycleLevels, DepthFromTheRetractPlaneAndNoMoveBelowIt)
+{
+    const LevelCase& c = GetParam();
+    startRun();
+    run({"G0Z5"});
+    const CommandLines lines = run(c.groups);
+    EXPECT_EQ(lines, c.lines) << c.name;
+    const auto path = enginetest::machinePath(lines, enginetest::wholeCurrentSteps());
+    const double retract = std::trunc(modalState.cycleRetractZ);
+    bool deepest = false;
+    for (std::size_t p = 1; p < path.size(); ++p) {
+        const bool sideways = path[p][0] != path[p - 1][0] || path[p][1] != path[p - 1][1];
+        EXPECT_FALSE(sideways && path[p][2] > retract) << c.name << ", move " << p;
+        deepest = deepest || path[p][2] == std::trunc(modalState.cycleBottomZ);
+    }
+    EXPECT_TRUE(deepest) << c.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cycles, CycleLevels,
+    ::testing::Values(LevelCase{"incremental: R from the tool, Z from R",
+                                {"G91", "G81X1R-4Z-4F100"},
+                                join({{U30, D16}, hole("40,0", "-40")})},
+                      LevelCase{"incremental without R: Z from the tool's height",
+                                {"G91", "G81X1Z-3F100"},
+                                {U30, D16, "PA 40,0;", "@ZA -80;", "@ZA -200;"}},
+                      LevelCase{"incremental, R kept: counted again from the new height",
+                                {"G91", "G81X1R-4Z-4F100", "G81X1"},
+                                join({{U30, D16},
+                                      hole("40,0", "-40"),
+                                      {U30, D16, "PA 80,0;", D30, "@ZA 120;", D16, "@ZA 280;",
+                                       "@ZA 120;"}})},
+                      LevelCase{"the inch bolt circle's cycle without its angle",
+                                {"G20", "G0Z0", "G91", "G81R.1Z-.5L2F10"},
+                                {"@ZA 0;", U30, "@ZD  4.20;", "@ZA -101;", "PA 0,0;", "@ZA 406;",
+                                 "@ZA -101;", "PA 0,0;", "@ZA 406;", "@ZA -101;"}},
+                      LevelCase{"absolute, tool in the part: up to R first",
+                                {"G1Z-2F100", "G81X3Y1Z-3R1"},
+                                {"VS  1.60;", "@ZU  1.60;", "@ZD  1.60;", "@ZA 80;", U30, D16,
+                                 "@ZA -40;", "@VS  50.00;", "PA 120,40;", "@ZA 120;", "@ZA -40;"}},
+                      LevelCase{"G98 from below R: the holes end at R",
+                                {"G0Z-1", "G98", "G81X1Z-3R1F100", "X2"},
+                                {"@ZA 40;", U30, D16, "@ZA -40;", "PA 40,0;", "@ZA 120;",
+                                 "@ZA -40;", "PA 80,0;", "@ZA 120;", "@ZA -40;"}}));
+
+// A modal repeat after a move that left the tool below the retract plane
+// (here the return to reference, which keeps its intermediate height) goes up
+// to the plane before it moves over the hole.
+TEST(CycleLevels, ModalRepeatRaisesTheToolToo)
+{
+    startRun();
+    run({"G0Z5", "G81X1Z-3R1F100", "G28Z-1"});
+    EXPECT_EQ(run({"X2"}), (CommandLines{"@ZA -40;", "PA 80,0;", "@ZA 120;", "@ZA -40;"}));
+}
+
+TEST(CycleLevels, ToolPathShowsTheWayUp)
+{
+    startRun();
+    run({"G0Z-1", "G81X2Z-3R1F100"});
+    const auto& first = trajectoryStore->getSegments()[1].getPoints();
+    ASSERT_GE(first.size(), 3u);
+    // Program millimetres: from the tool's height straight up to R, then over.
+    EXPECT_FLOAT_EQ(first[0].z, -1.0f);
+    EXPECT_FLOAT_EQ(first[1].x, 0.0f);
+    EXPECT_FLOAT_EQ(first[1].z, 1.0f);
+    EXPECT_FLOAT_EQ(first[2].x, 2.0f);
+    EXPECT_FLOAT_EQ(first[2].z, 1.0f);
+    EXPECT_EQ(first[1].kind, kKindRapid);
 }
 
 } // namespace
