@@ -238,6 +238,7 @@ class SourceTest(unittest.TestCase):
                  ("Z25.M09", "neutral", True), ("G43Z25H1", "neutral", True),
                  ("G10L20P1X0", "changes", True), ("G98", "changes", True),
                  ("G1Z#2", "changes", True), ("O100CALL[1]", "changes", True),
+                 ("G81R.1Z-.5^60L6F10", "changes", True), ("G0@1.5", "changes", True),
                  ("G0X99999999", "refused", True)]
         for group, kind, moves in cases:
             with self.subTest(group=group):

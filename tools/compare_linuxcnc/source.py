@@ -76,11 +76,14 @@ def classify_group(group, supported=SUPPORTED):
     Returns (kind, label): kind "neutral" when leaving the group out cannot move the tool
     elsewhere (coolant, G94, an F, S or T word alone, an empty line), "changes" when
     LinuxCNC moves differently because of it (offsets, cutter compensation, other
-    cycles, parameters, subroutines), "refused" for a group of a translated code that the
-    converter refused (a coordinate out of range, a number too long)."""
+    cycles, parameters, polar coordinates, subroutines), "refused" for a group of a
+    translated code that the converter refused (a coordinate out of range, a number too
+    long, an arc whose end is off its circle)."""
     g = group.upper()
     if "#" in g or "[" in g:
         return "changes", "parameters/expressions"
+    if "@" in g or "^" in g:
+        return "changes", "polar coordinates"
     if re.match(r"\s*O", g):
         # A program number alone (O0001) names the program; subroutines and loops move.
         if re.match(r"\s*O\s*\d+\s*(\(.*)?$", g):
