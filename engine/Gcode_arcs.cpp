@@ -7,7 +7,8 @@
 // by I/J/K offsets from that start (or found from an R word, see
 // radiusOffsets), and the last move always goes to the exact programmed end
 // point, whatever the chords reached. An arc of the offsets form that ends
-// where it starts is a full circle.
+// where it starts is a full circle; one that ends off its circle is refused
+// (endOnCircle).
 #include <cmath>
 #include <memory>
 
