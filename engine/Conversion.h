@@ -34,16 +34,25 @@ std::string cleanSourceLine(std::string_view line);
 // The same into `cleaned`, whose memory is reused from line to line.
 void cleanSourceLine(std::string_view line, std::string& cleaned);
 // Cuts a cleaned block into word groups, each starting at a G or M word, and
-// calls f(group) for each; the groups are views into the block.
-template <typename F> void forEachWordGroup(std::string_view block, F&& f);
+// calls f(group) for each; the groups are views into the block. A block of
+// two or more codes keeps the text in front of the first one in no group:
+// when there is such text, dropped(text) is called before the first group.
+template <typename F, typename Dropped>
+void forEachWordGroup(std::string_view block, F&& f, Dropped&& dropped);
+template <typename F> void forEachWordGroup(std::string_view block, F&& f)
+{
+    forEachWordGroup(block, f, [](std::string_view) {});
+}
 // The same groups as a list.
 std::vector<std::string> splitWordGroups(std::string_view block);
 // Replaces every "," by "." in place.
 void commaToPoint(std::string& text);
 
 // Translates one cleaned block: appends to `output`, sets `lineMapEntry` to -1
-// and calls report(group) with the group as a std::string for every rejected
-// group.
+// and calls report(group) with the group as a std::string for every group that
+// was rejected or only partly translated, and with the text a block of
+// several codes holds in front of the first one when that text has X, Y or Z
+// words.
 template <typename Report>
 void translateBlock(std::string_view cleaned, CommandLines& output, int32_t& lineMapEntry,
                     Report&& report);
@@ -74,7 +83,8 @@ std::size_t countSourceLines(std::string_view bytes);
 std::vector<std::string> splitSourceText(std::string_view bytes);
 
 // --- template definitions ---
-template <typename F> void forEachWordGroup(std::string_view block, F&& f)
+template <typename F, typename Dropped>
+void forEachWordGroup(std::string_view block, F&& f, Dropped&& dropped)
 {
     const auto isCode = [](char c) { return c == 'G' || c == 'M'; };
     const std::size_t size = block.size();
@@ -96,6 +106,8 @@ template <typename F> void forEachWordGroup(std::string_view block, F&& f)
             f(first ? block : block.substr(i));
             return;
         }
+        if (first && i > 0)
+            dropped(block.substr(0, i));
         f(block.substr(i, next - i));
         first = false;
         i = next;
@@ -113,10 +125,21 @@ void translateBlock(std::string_view cleaned, CommandLines& output, int32_t& lin
         translateBlock(std::string_view(pointed), output, lineMapEntry, report);
         return;
     }
-    forEachWordGroup(cleaned, [&](std::string_view group) {
-        if (!dispatchWordGroup(group, output)) {
-            lineMapEntry = -1;
-            report(std::string(group));
-        }
-    });
+    forEachWordGroup(
+        cleaned,
+        [&](std::string_view group) {
+            if (dispatchWordGroup(group, output) != GroupOutcome::Translated) {
+                lineMapEntry = -1;
+                report(std::string(group));
+            }
+        },
+        [&](std::string_view front) {
+            // Coordinates in front of the first of several codes belong to
+            // no word group and are not translated; a move must not vanish
+            // without a word.
+            if (front.find_first_of("XYZ") != std::string_view::npos) {
+                lineMapEntry = -1;
+                report(std::string(front));
+            }
+        });
 }

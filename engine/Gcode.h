@@ -55,6 +55,16 @@ enum MotionMode : int32_t {
     kMotionDrill = 8,
 };
 
+// A Z or R word of a drilling-cycle block as it was read: the converted
+// product in machine steps and the distance mode it was read in. While the
+// cycle mode lasts, a later cycle block without the word drills as if it had
+// been written again.
+struct CycleWord {
+    bool present = false;
+    float steps = 0.0f;
+    bool relative = false;
+};
+
 struct ModalState {
     int32_t motionMode = kMotionRapid;
     uint8_t plane = 0; // 0 XY (G17), 1 XZ (G18), 2 YZ (G19)
@@ -71,6 +81,13 @@ struct ModalState {
     float cyclePeck = 0.0f;
     float cycleBottomZ = 0.0f;
     float cycleRetractZ = 0.0f;
+    // G98 (true): holes end at the height the tool had when the cycle mode
+    // began, cycleInitialZ, when that is above the retract plane. G99
+    // (false, the start state of a run): at the retract plane.
+    bool retractToInitial = false;
+    float cycleInitialZ = 0.0f;
+    CycleWord cycleZWord; // the Z and R in force while the cycle mode lasts
+    CycleWord cycleRWord;
 };
 
 extern ModalState modalState;
@@ -99,12 +116,25 @@ void resetTranslator();
 void resetEngineForProgramStart();
 
 // ---- dispatch (Gcode_dispatch.cpp) ----
-// Translates one word group: appends its command lines to `lines` and returns
-// true, or returns false and leaves `lines` as it was when the group cannot
-// be translated.
-bool dispatchWordGroup(std::string_view group, CommandLines& lines);
+// What became of one word group.
+enum class GroupOutcome : uint8_t {
+    Translated, // its lines were appended
+    Rejected,   // nothing was appended and nothing changed: report the group
+    Partly,     // lines were appended, yet part of the group was not
+                // translated: report the group as well
+};
+// Translates one word group: appends its command lines to `lines`. A rejected
+// group leaves `lines` as it was.
+//
+// A group whose code is not a motion code keeps the coordinates written in
+// front of the code letter ("Z2 S10000 M3", "Z25. M9", "X10 G91"): the code
+// is handled first, then those coordinates move the tool in the motion mode
+// then in force (for M2 and M30, which end the program, the coordinates come
+// first). The group is Partly translated when only one of the two could be.
+GroupOutcome dispatchWordGroup(std::string_view group, CommandLines& lines);
 // The same with a list of the group's own: the single line "error" when the
-// group is rejected.
+// group is rejected, "error" followed by the lines written when it was partly
+// translated.
 CommandLines dispatchWordGroup(std::string_view group);
 
 // Reads the number that starts at `position` with the C library's decimal
@@ -168,12 +198,27 @@ bool steppedMoveFits(float x, float y, float z);
 // ---- arcs (Gcode_arcs.cpp) ----
 bool arcMoveCW(std::string_view group, CommandLines& lines);
 bool arcMoveCCW(std::string_view group, CommandLines& lines);
-void arcXY(CommandLines& lines, float x, float y, float z, float i, float j, bool clockwise);
-void arcXZ(CommandLines& lines, float x, float y, float z, float i, float k, bool clockwise);
-void arcYZ(CommandLines& lines, float x, float y, float z, float j, float k, bool clockwise);
+// The plane routines: `clockwise` in the frame (first axis right, second
+// up) of machine steps; `fullCircle` makes an end point equal to the start
+// point a whole turn (the offsets form), else a zero sweep.
+void arcXY(CommandLines& lines, float x, float y, float z, float i, float j, bool clockwise,
+           bool fullCircle);
+void arcXZ(CommandLines& lines, float x, float y, float z, float i, float k, bool clockwise,
+           bool fullCircle);
+void arcYZ(CommandLines& lines, float x, float y, float z, float j, float k, bool clockwise,
+           bool fullCircle);
+// The centre offsets, in program units along the plane's two axes, of the
+// radius-form arc of radius `radius` (program units, R < 0 for more than half
+// a turn) from the current position to the target (machine steps) as G02
+// (`clockwise`) or G03 turns it. False when the arc has no such circle.
+bool radiusArcOffsets(double radius, float x, float y, float z, bool clockwise, double& o1,
+                      double& o2);
 
 // ---- drilling cycles (Gcode_drilling.cpp) ----
-bool drillCycle(std::string_view group, CommandLines& lines);
+// `continuesCycle`: the motion mode before this group was already the
+// drilling mode (no G80 or other motion code since the last cycle block), so
+// an absent Z or R word keeps the previous block's.
+bool drillCycle(std::string_view group, CommandLines& lines, bool continuesCycle = false);
 bool repeatDrillCycle(std::string_view group, CommandLines& lines);
 void cancelDrillCycle(CommandLines& lines);
 void drillHoles(CommandLines& lines, trajectoire& segment, float x, float y);

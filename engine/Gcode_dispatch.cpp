@@ -53,6 +53,8 @@ void resetTranslator()
     modalState.currentSpeed = machineSettings.maxSpeedXY;
     modalState.unitFactor = 1.0f;
     modalState.absoluteMode = true;
+    // Every run starts under G99, as the first one does.
+    modalState.retractToInitial = false;
     trajectoryStore =
         keepToolPath ? std::make_unique<piece>() : std::make_unique<piece>(piece::Discarding{});
 }
@@ -149,8 +151,10 @@ struct GroupScan {
     std::size_t firstG = std::string_view::npos;
     bool hasAxis = false;    // an X, Y or Z word
     bool hasComment = false; // the "(" left by the block reader
-    // Parameters (#), expressions ([) and over-long numbers are not
-    // translated: reading them as 0 would send the tool to machine zero.
+    // Parameters (#), expressions ([), polar coordinates (@ radius, ^
+    // angle) and over-long numbers are not translated: reading them as 0
+    // would send the tool to machine zero, and leaving a polar word out would
+    // drill or cut every point of a pattern in one place.
     bool untranslatable = false;
 };
 
@@ -161,13 +165,13 @@ constexpr std::array<uint8_t, 256> makeByteClasses()
     std::array<uint8_t, 256> classes{};
     for (int i = 0; i < 256; ++i) {
         const char c = static_cast<char>(i);
-        classes[i] = isNumberChar(c)                    ? kNumber
-                     : c == 'M'                         ? kLetterM
-                     : c == 'G'                         ? kLetterG
-                     : c == 'X' || c == 'Y' || c == 'Z' ? kAxis
-                     : c == '('                         ? kComment
-                     : c == '#' || c == '['             ? kUntranslatable
-                                                        : kOther;
+        classes[i] = isNumberChar(c)                                ? kNumber
+                     : c == 'M'                                     ? kLetterM
+                     : c == 'G'                                     ? kLetterG
+                     : c == 'X' || c == 'Y' || c == 'Z'             ? kAxis
+                     : c == '('                                     ? kComment
+                     : c == '#' || c == '[' || c == '@' || c == '^' ? kUntranslatable
+                                                                    : kOther;
     }
     return classes;
 }
@@ -301,13 +305,22 @@ bool dispatchG(std::string_view group, std::size_t pos, CommandLines& lines)
         });
     case 81:
     case 82:
-    case 83:
-        return withMotionMode(kMotionDrill, [&] { return drillCycle(group, lines); });
+    case 83: {
+        const bool continuesCycle = modalState.motionMode == kMotionDrill;
+        return withMotionMode(kMotionDrill,
+                              [&] { return drillCycle(group, lines, continuesCycle); });
+    }
     case 90:
         modalState.absoluteMode = true;
         return true;
     case 91:
         modalState.absoluteMode = false;
+        return true;
+    case 98:
+        modalState.retractToInitial = true;
+        return true;
+    case 99:
+        modalState.retractToInitial = false;
         return true;
     default:
         return false;
@@ -339,35 +352,111 @@ bool isModalMode(int32_t mode)
            mode == kMotionArcCCW || mode == kMotionDrill;
 }
 
-bool dispatchScanned(std::string_view group, CommandLines& lines)
+// Takes back what a part of a group appended to `lines` since `before` when
+// it failed, so that a rejected part writes nothing.
+bool settle(CommandLines& lines, std::size_t before, bool translated)
+{
+    if (!translated)
+        lines.truncate(before);
+    return translated;
+}
+
+// The codes whose handlers read the group's coordinates themselves, wherever
+// they stand: the moves, the return to reference and the drilling cycles.
+bool isMotionCode(std::string_view group, std::size_t codePos)
+{
+    if (group[codePos] != 'G')
+        return false;
+    long code = 0;
+    if (!readCode(group, codePos, code))
+        return false;
+    return (code >= 0 && code <= 3) || code == 28 || code == 30 || (code >= 81 && code <= 83);
+}
+
+bool isProgramEnd(std::string_view group, std::size_t codePos)
+{
+    long code = 0;
+    return group[codePos] == 'M' && readCode(group, codePos, code) && (code == 2 || code == 30);
+}
+
+GroupOutcome outcomeOf(bool translated)
+{
+    return translated ? GroupOutcome::Translated : GroupOutcome::Rejected;
+}
+
+GroupOutcome dispatchScanned(std::string_view group, CommandLines& lines)
 {
     const GroupScan scan = scanGroup(group);
     if (scan.untranslatable)
-        return false;
-    if (scan.firstM != std::string_view::npos)
-        return dispatchM(group, scan.firstM, lines);
-    if (scan.firstG != std::string_view::npos)
-        return dispatchG(group, scan.firstG, lines);
-    if (scan.hasAxis && isModalMode(modalState.motionMode))
-        return dispatchModal(group, lines);
-    return scan.hasComment;
+        return GroupOutcome::Rejected;
+    const std::size_t before = lines.size();
+    const bool hasM = scan.firstM != std::string_view::npos;
+    const bool hasG = scan.firstG != std::string_view::npos;
+    if (!hasM && !hasG) {
+        if (scan.hasAxis && isModalMode(modalState.motionMode))
+            return outcomeOf(settle(lines, before, dispatchModal(group, lines)));
+        return outcomeOf(scan.hasComment);
+    }
+
+    // An M word wins over a G word in the same group.
+    const std::size_t codePos = hasM ? scan.firstM : scan.firstG;
+    const auto handleCode = [&] {
+        return hasM ? dispatchM(group, codePos, lines) : dispatchG(group, codePos, lines);
+    };
+    // Coordinates in front of the code letter, with no other code letter
+    // among them, make a move of their own unless the code's handler reads
+    // them.
+    const std::string_view leading = group.substr(0, codePos);
+    const bool leadingMove = codePos != 0 &&
+                             leading.find_first_of("XYZ") != std::string_view::npos &&
+                             leading.find_first_of("GM") == std::string_view::npos &&
+                             !isMotionCode(group, codePos) && isModalMode(modalState.motionMode);
+    if (!leadingMove) // the usual group: one code and its words
+        return outcomeOf(settle(lines, before, handleCode()));
+
+    const auto handleMove = [&] {
+        const std::size_t start = lines.size();
+        return settle(lines, start, dispatchModal(leading, lines));
+    };
+    const auto handleCodePart = [&] {
+        const std::size_t start = lines.size();
+        return settle(lines, start, handleCode());
+    };
+    bool codeDone = false;
+    bool moveDone = false;
+    if (isProgramEnd(group, codePos)) {
+        // The program ends after the block's motion.
+        moveDone = handleMove();
+        codeDone = handleCodePart();
+    } else {
+        // Modes, spindle, tool and dwell act before the block's motion.
+        codeDone = handleCodePart();
+        moveDone = handleMove();
+    }
+    if (codeDone && moveDone)
+        return GroupOutcome::Translated;
+    return codeDone || moveDone ? GroupOutcome::Partly : GroupOutcome::Rejected;
 }
 
 } // namespace
 
-bool dispatchWordGroup(std::string_view group, CommandLines& lines)
+GroupOutcome dispatchWordGroup(std::string_view group, CommandLines& lines)
 {
-    const std::size_t before = lines.size();
-    if (dispatchScanned(group, lines))
-        return true;
-    lines.truncate(before);
-    return false;
+    return dispatchScanned(group, lines);
 }
 
 CommandLines dispatchWordGroup(std::string_view group)
 {
     CommandLines lines;
-    if (!dispatchWordGroup(group, lines))
+    switch (dispatchWordGroup(group, lines)) {
+    case GroupOutcome::Translated:
+        return lines;
+    case GroupOutcome::Rejected:
         return CommandLines{kErrorLine};
-    return lines;
+    case GroupOutcome::Partly:
+        break;
+    }
+    CommandLines marked{kErrorLine};
+    marked.append(lines);
+    return marked;
 }

@@ -5,6 +5,13 @@
 // with a dwell at the bottom, or in pecks) and the return to the retract
 // plane. The words present decide the kind of cycle, not the G number: Q
 // gives pecks, P a dwell, neither a plain cycle.
+//
+// Under G99 a hole ends at the retract plane; under G98 at the height the
+// tool had when the cycle mode began, when that is higher (clear of clamps),
+// and the tool moves to the next hole there. While the cycle mode lasts, a
+// cycle block without Z or R drills to the depth and from the plane of the
+// previous block, as PCB drilling programs that repeat the cycle code on
+// every hole expect.
 #include <cmath>
 #include <cstdlib>
 #include <memory>
@@ -27,12 +34,14 @@ float narrow(long double value)
     return static_cast<float>(value);
 }
 
-// F in millimetres per minute to millimetres per second, cut down to a
-// tenth: F100 gives 1.6 and F120 gives 2.0. The sixth is taken in extended
-// precision here (the speed lines of the moves use a slightly smaller one).
+// F in program units per minute (millimetres, or inches under G20) to
+// millimetres per second, cut down to a tenth: F100 gives 1.6 and F120 gives
+// 2.0. The sixth is taken in extended precision here (the speed lines of the
+// moves use a slightly smaller one).
 float cycleFeed(double f)
 {
-    long double tenths = std::trunc(static_cast<long double>(f) * (1.0L / 6.0L));
+    const long double mmPerMinute = static_cast<long double>(f) * modalState.unitFactor;
+    long double tenths = std::trunc(mmPerMinute * (1.0L / 6.0L));
     if (tenths == 0)
         tenths = 0; // never "-0.00"
     float feed = narrow(tenths * 0.1L);
@@ -100,7 +109,18 @@ bool holesFit(float x, float y, float repeat)
     return true;
 }
 
-void drillInOneGo(CommandLines& lines, trajectoire& segment)
+// The height each hole ends at. The comparison is made on whole machine
+// steps, as the approach's: an initial level less than a step above the
+// retract plane is the retract plane (machine Z counts downwards).
+float clearLevel()
+{
+    const ModalState& m = modalState;
+    if (m.retractToInitial && truncSteps(m.cycleInitialZ) < truncSteps(m.cycleRetractZ))
+        return m.cycleInitialZ;
+    return m.cycleRetractZ;
+}
+
+void drillInOneGo(CommandLines& lines, trajectoire& segment, float clear)
 {
     const ModalState& m = modalState;
     lines.push_back(heightLine(m.cycleBottomZ));
@@ -108,13 +128,14 @@ void drillInOneGo(CommandLines& lines, trajectoire& segment)
     switchPiece(segment, m.cycleBottomZ, kKindRapid);
     if (m.cycleDwell != 0)
         lines.push_back("@WT " + formatInt(m.cycleDwell) + ";");
-    lines.push_back(heightLine(m.cycleRetractZ));
-    record(segment, m.cycleRetractZ, kKindRapid);
+    lines.push_back(heightLine(clear));
+    record(segment, clear, kKindRapid);
 }
 
 // Each peck drills one share deeper, clears the chips at the retract plane
-// and comes back down at full speed to the depth reached.
-void drillInPecks(CommandLines& lines, trajectoire& segment)
+// and comes back down at full speed to the depth reached; after the last one
+// the tool leaves the hole to `clear`.
+void drillInPecks(CommandLines& lines, trajectoire& segment, float clear)
 {
     const ModalState& m = modalState;
     const float bottom = m.cycleBottomZ;
@@ -150,8 +171,8 @@ void drillInPecks(CommandLines& lines, trajectoire& segment)
     segment.clearPoints();
     segment.setKind(kKindRapid);
     record(segment, depth, kKindRapid);
-    lines.push_back(heightLine(retract));
-    record(segment, retract, kKindRapid);
+    lines.push_back(heightLine(clear));
+    record(segment, clear, kKindRapid);
 }
 
 void runCycle(CommandLines& lines, float x, float y)
@@ -163,18 +184,20 @@ void runCycle(CommandLines& lines, float x, float y)
 
 } // namespace
 
-bool drillCycle(std::string_view group, CommandLines& lines)
+bool drillCycle(std::string_view group, CommandLines& lines, bool continuesCycle)
 {
     ModalState& m = modalState;
     const bool absolute = m.absoluteMode;
     float x = absolute ? m.currentX : 0.0f;
     float y = absolute ? m.currentY : 0.0f;
-    float z = absolute ? m.currentZ : 0.0f;
-    float r = absolute ? m.currentZ : 0.0f;
     float repeat = 1.0f;
     int32_t dwellTime = 0;
     float peck = 0.0f;
     float feed = m.feedRate;
+    // Without a Z or R word of its own (or one kept from the previous block
+    // of the same cycle mode) the depth and the plane are the current height.
+    CycleWord zWord = continuesCycle ? m.cycleZWord : CycleWord{};
+    CycleWord rWord = continuesCycle ? m.cycleRWord : CycleWord{};
 
     double value = 0.0;
     if (findWord(group, 'L', value))
@@ -191,18 +214,32 @@ bool drillCycle(std::string_view group, CommandLines& lines)
     if (findWord(group, 'Y', value))
         y = stepsY(value);
     if (findWord(group, 'Z', value))
-        z = stepsZ(value);
+        zWord = CycleWord{true, stepsZ(value), !absolute};
     if (findWord(group, 'R', value))
-        r = stepsZ(value);
+        rWord = CycleWord{true, stepsZ(value), !absolute};
     if (findWord(group, 'F', value))
         feed = cycleFeed(value);
 
-    const float bottom = absolute ? z : m.currentZ + z;
-    const float retract = absolute ? r : m.currentZ + r;
+    // The R word before its distance mode: the current height in absolute
+    // mode and 0 in incremental mode when there is none.
+    const float r = rWord.present ? rWord.steps : absolute ? m.currentZ : 0.0f;
+    // An incremental R counts from the tool's height, an incremental Z from
+    // the retract plane: "R1 Z-3" drills 3 below a plane 1 above the tool.
+    // Without either word the plane and the depth are the tool's height.
+    const float retract = !rWord.present   ? m.currentZ
+                          : rWord.relative ? m.currentZ + rWord.steps
+                                           : rWord.steps;
+    const float bottom = !zWord.present   ? m.currentZ
+                         : zWord.relative ? retract + zWord.steps
+                                          : zWord.steps;
     if (!(repeat <= kMaxCycleRepeat) || !(std::fabs(peck) <= kMaxPecks) || !fitsSteps(bottom) ||
         !fitsSteps(retract) || !holesFit(x, y, repeat))
         return false;
 
+    if (!continuesCycle)
+        m.cycleInitialZ = m.currentZ;
+    m.cycleZWord = zWord;
+    m.cycleRWord = rWord;
     m.cycleRepeat = repeat;
     m.cycleDwell = dwellTime;
     m.cyclePeck = peck;
@@ -246,11 +283,20 @@ void drillHoles(CommandLines& lines, trajectoire& segment, float x, float y)
 {
     ModalState& m = modalState;
     const int32_t count = repetitions(m.cycleRepeat);
+    // A tool below the retract plane (in the part, or in a hole) first goes
+    // straight up to it: moving to the hole at its height would drag it
+    // through the part. Every cycle block sets the Z-up speed to the rapid
+    // one, and nothing in a cycle mode changes it.
+    if (count > 0 && truncSteps(m.currentZ) > truncSteps(m.cycleRetractZ)) {
+        m.currentZ = m.cycleRetractZ;
+        lines.push_back(heightLine(m.currentZ));
+        record(segment, m.currentZ, kKindRapid);
+    }
     for (int32_t k = 0; k < count; ++k) {
         moveToHole(lines, segment, x, y);
 
         // Approach only from above the retract plane (machine Z grows
-        // downwards); a tool already at or below it drills from where it is.
+        // downwards); a tool on it drills from where it is.
         if (truncSteps(m.currentZ) < truncSteps(m.cycleRetractZ)) {
             lines.push_back(zDownSpeed(machineSettings.maxSpeedZ));
             lines.push_back(heightLine(m.cycleRetractZ));
@@ -259,11 +305,12 @@ void drillHoles(CommandLines& lines, trajectoire& segment, float x, float y)
         }
         switchPiece(segment, m.cycleRetractZ, kKindFeed);
 
+        const float clear = clearLevel();
         if (m.cyclePeck == 0.0f)
-            drillInOneGo(lines, segment);
+            drillInOneGo(lines, segment, clear);
         else
-            drillInPecks(lines, segment);
-        m.currentZ = m.cycleRetractZ;
+            drillInPecks(lines, segment, clear);
+        m.currentZ = clear;
     }
 }
 

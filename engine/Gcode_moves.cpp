@@ -124,9 +124,11 @@ void writeFeedSpeed(CommandLines& lines, std::string_view group)
     ModalState& s = modalState;
     double f = 0.0;
     if (findWord(group, 'F', f)) {
-        // Tenths of mm/s, truncated, in extended precision. The product is
-        // kept as a long double so that an absurd F cannot overflow an int.
-        long double tenths = std::trunc(static_cast<long double>(f) * kSixth);
+        // F counts program units per minute: inches under G20. Tenths of
+        // mm/s, truncated, in extended precision. The product is kept as a
+        // long double so that an absurd F cannot overflow an int.
+        const long double mmPerMinute = static_cast<long double>(f) * s.unitFactor;
+        long double tenths = std::trunc(mmPerMinute * kSixth);
         if (tenths == 0)
             tenths = 0; // a whole number of tenths: never "-0.00"
         float speed = static_cast<float>(tenths * 0.1);
@@ -156,16 +158,29 @@ int64_t motorSteps(int axis, float delta)
     return std::isfinite(a) && a < 9.0e18f ? static_cast<int64_t>(a) : 0;
 }
 
+namespace {
+
+// X and Y move together in one "PA" command, so the X/Y part of a stair
+// counts once: a staircase takes as many stairs as the shorter of its X/Y
+// part (the larger of the X and Y counts) and its Z part, so that every stair
+// moves about one motor step along the shorter one and the tool stays within
+// a step or two of the line. A move along X/Y alone or Z alone takes one
+// stair per motor step of that part.
+int64_t stairsFor(int64_t nx, int64_t ny, int64_t nz)
+{
+    const int64_t xy = nx > ny ? nx : ny;
+    if (xy != 0 && nz != 0)
+        return xy < nz ? xy : nz;
+    return xy != 0 ? xy : nz;
+}
+
+} // namespace
+
 int64_t stairCount(float x, float y, float z)
 {
     const ModalState& s = modalState;
-    const int64_t counts[3] = {motorSteps(0, x - s.currentX), motorSteps(1, y - s.currentY),
-                               motorSteps(2, z - s.currentZ)};
-    int64_t n = 0;
-    for (int64_t c : counts)
-        if (c != 0 && (n == 0 || c < n))
-            n = c;
-    return n;
+    return stairsFor(motorSteps(0, x - s.currentX), motorSteps(1, y - s.currentY),
+                     motorSteps(2, z - s.currentZ));
 }
 
 bool steppedMoveFits(float x, float y, float z)
@@ -184,15 +199,8 @@ void writeSteppedMove(CommandLines& lines, float x, float y, float z)
     const int64_t ny = motorSteps(1, dy);
     const int64_t nz = motorSteps(2, dz);
 
-    int64_t n = nx + ny + nz;
+    int64_t n = stairsFor(nx, ny, nz);
     if (n != 0) {
-        // The smallest count that is not zero sets the number of stairs.
-        if (nx != 0 && n >= nx)
-            n = nx;
-        if (ny != 0 && n >= ny)
-            n = ny;
-        if (nz != 0 && n >= nz)
-            n = nz;
         // Callers refuse longer moves; this keeps any path bounded anyway.
         if (n > kMaxStairs)
             n = kMaxStairs;

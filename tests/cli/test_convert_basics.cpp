@@ -228,24 +228,29 @@ TEST_P(IgnoredGroups, ReportsAndExitStatus)
 
 INSTANTIATE_TEST_SUITE_P(
     Table, IgnoredGroups,
-    ::testing::Values(ReportCase{"Clean", {}, "G0 X1\n", 0, ""},
-                      ReportCase{"CleanStrict", {"--strict"}, "G0 X1\n(comment)\n%\n", 0, ""},
-                      ReportCase{"EachGroupWithItsLine",
-                                 {},
-                                 "G64\nG0 X1 M8\n\nf200\nG0 X1\n",
-                                 0,
-                                 "%s:1: ignored \"G64\"\n%s:2: ignored \"M8\"\n%s:3: ignored \"\"\n"
-                                 "%s:4: ignored \"F200\"\n"},
-                      ReportCase{"Quiet", {"-q"}, "G64\nG0 X1\n", 0, ""},
-                      ReportCase{"QuietLongForm", {"--quiet"}, "G64\nG0 X1\n", 0, ""},
-                      ReportCase{
-                          "Strict", {"--strict"}, "G0 X1\nG40\n", 3, "%s:2: ignored \"G40\"\n"},
-                      ReportCase{"StrictQuiet", {"--strict", "-q"}, "G0 X1 G49\n", 3, ""},
-                      ReportCase{"ControlBytesEscaped",
-                                 {},
-                                 "G0 X1\nQ\x1b[2J\"\\\x7f\n",
-                                 0,
-                                 "%s:2: ignored \"Q\\x1b[2J\\\"\\\\\\x7f\"\n"}),
+    ::testing::Values(
+        ReportCase{"Clean", {}, "G0 X1\n", 0, ""},
+        ReportCase{"CleanStrict", {"--strict"}, "G0 X1\n(comment)\n%\n", 0, ""},
+        ReportCase{"EachGroupWithItsLine",
+                   {},
+                   "G64\nG0 X1 M8\n\nf200\nG0 X1\n",
+                   0,
+                   "%s:1: ignored \"G64\"\n%s:2: ignored \"M8\"\n%s:3: ignored \"\"\n"
+                   "%s:4: ignored \"F200\"\n"},
+        ReportCase{"Quiet", {"-q"}, "G64\nG0 X1\n", 0, ""},
+        ReportCase{"QuietLongForm", {"--quiet"}, "G64\nG0 X1\n", 0, ""},
+        ReportCase{"Strict", {"--strict"}, "G0 X1\nG40\n", 3, "%s:2: ignored \"G40\"\n"},
+        ReportCase{"StrictQuiet", {"--strict", "-q"}, "G0 X1 G49\n", 3, ""},
+        // The move in front of M9 is made; the group is still reported.
+        ReportCase{
+            "PartlyTranslatedGroup", {"--strict"}, "G0 X5\nX1 M9\n", 3, "%s:2: ignored \"X1M9\"\n"},
+        ReportCase{
+            "CoordinatesBeforeSeveralCodes", {}, "G0 X1\nX7 G90 M5\n", 0, "%s:2: ignored \"X7\"\n"},
+        ReportCase{"ControlBytesEscaped",
+                   {},
+                   "G0 X1\nQ\x1b[2J\"\\\x7f\n",
+                   0,
+                   "%s:2: ignored \"Q\\x1b[2J\\\"\\\\\\x7f\"\n"}),
     [](const ::testing::TestParamInfo<ReportCase>& info) { return info.param.name; });
 
 struct UsageCase {

@@ -76,18 +76,23 @@ TEST_P(ArcLines, Written)
 INSTANTIATE_TEST_SUITE_P(
     Degenerate, ArcLines,
     ::testing::Values(
-        ArcCase{"full circle has zero sweep", {"G2X0Y0I5J0"}, {"PA 0,0;"}},
+        ArcCase{
+            "end on the start point turns once",
+            {"G2X0Y0I5J0"},
+            {"PA 127,186;", "PA 347,134;", "PA 379,-89;", "PA 181,-199;", "PA 7,-54;", "PA 0,0;"},
+            35},
         ArcCase{"no offsets: one chord on the centre", {"G2X0Y10"}, {"PA 0,0;", "PA 0,400;"}},
         ArcCase{"radius not above the precision", {"G2X10Y0I5"}, {"PA 400,0;", "PA 400,0;"}, 300},
         ArcCase{
             "precision far below the radius", {"G2X10Y0I5"}, {"PA 400,0;", "PA 400,0;"}, 1e-20f},
-        ArcCase{"helix writes each height before its chord",
-                {"G3X10Y0I5Z-1"},
-                {"@ZA -180;", "PA 127,-186;", "@ZA 40;", "PA 347,-134;", "@ZA 40;", "PA 400,0;"},
-                35},
+        ArcCase{
+            "helix chords are staircases",
+            {"G3X10Y0I5Z9.9"},
+            {"PA 127,-186;", "@ZA -398;", "PA 347,-134;", "@ZA -396;", "PA 400,0;", "@ZA -396;"},
+            35},
         ArcCase{"modal continuation",
                 {"G2X0Y0I5", "Y10J5"},
-                {"PA 0,0;", "PA 0,400;", "PA 0,400;"},
+                {"PA 0,0;", "PA 0,0;", "PA 0,400;", "PA 0,400;"},
                 1e9f}));
 
 TEST(Arc, UnknownPlaneFallsBackToItsMessage)
@@ -124,6 +129,72 @@ TEST(Arc, OutOfStepRangeIsRejectedUnchanged)
         EXPECT_EQ(trajectoryStore->getSegments().size(), 1u);
     }
 }
+
+// An offsets-form arc whose end point is off the circle of its start point
+// is refused when the two radii differ by more than 0.05 mm and by more than
+// a thousandth of the start radius. The groups start at the origin, tool at
+// Z 0 (after the setup groups).
+struct OffCircleCase {
+    const char* name;
+    std::vector<std::string> setup;
+    const char* arc;
+    bool accepted;
+};
+
+class OffCircle : public ::testing::TestWithParam<OffCircleCase> {};
+
+TEST_P(OffCircle, RefusedBeyondBothBounds)
+{
+    const OffCircleCase& c = GetParam();
+    startRun();
+    run({"G0Z0"});
+    run(c.setup);
+    const ModalState before = modalState;
+    const std::size_t segments = trajectoryStore->getSegments().size();
+    const CommandLines lines = run({c.arc});
+    if (c.accepted) {
+        ASSERT_FALSE(lines.empty()) << c.name;
+        EXPECT_NE(lines.front(), "error") << c.name;
+        EXPECT_EQ(trajectoryStore->getSegments().size(), segments + 1) << c.name;
+        return;
+    }
+    EXPECT_EQ(lines, CommandLines{"error"}) << c.name;
+    EXPECT_EQ(modalState.currentX, before.currentX) << c.name;
+    EXPECT_EQ(modalState.currentY, before.currentY) << c.name;
+    EXPECT_EQ(modalState.currentZ, before.currentZ) << c.name;
+    EXPECT_EQ(modalState.currentSpeed, before.currentSpeed) << c.name;
+    EXPECT_EQ(modalState.motionMode, before.motionMode) << c.name;
+    EXPECT_EQ(trajectoryStore->getSegments().size(), segments) << c.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Radii, OffCircle,
+    ::testing::Values(
+        OffCircleCase{"r 5, end 0.025 mm out", {}, "G2X10Y.5I5J0", true},
+        OffCircleCase{"r 5, end 0.1 mm out", {}, "G2X10Y1I5J0", false},
+        OffCircleCase{
+            "the calibration program's arc, 1.4 mm out", {"G0X20Y-21"}, "G3X21Y-20I20J21", false},
+        OffCircleCase{"r 100, 0.08 mm out: within a thousandth", {}, "G3X200Y4I100J0", true},
+        OffCircleCase{"r 100, 0.12 mm out", {}, "G3X200Y5I100J0", false},
+        OffCircleCase{"r 1, 0.044 mm out: within 0.05 mm", {}, "G2X2Y.3I1J0", true},
+        OffCircleCase{"r 1, 0.077 mm out", {}, "G2X2Y.4I1J0", false},
+        OffCircleCase{"the same words in millimetres", {}, "G2X2Y.08I1J0", true},
+        OffCircleCase{"inch: 0.0032 in is 0.08 mm", {"G20"}, "G2X2Y.08I1J0", false},
+        OffCircleCase{"inch: 0.00125 in is 0.03 mm", {"G20"}, "G2X2Y.05I1J0", true},
+        OffCircleCase{"incremental, on the circle", {"G91"}, "G2X10Y.5I5J0", true},
+        OffCircleCase{"incremental, off it", {"G91"}, "G2X10Y1I5J0", false},
+        OffCircleCase{"XZ on the circle", {"G18"}, "G2X10Z.5I5K0", true},
+        OffCircleCase{"XZ off it", {"G18"}, "G2X10Z1I5K0", false},
+        OffCircleCase{"YZ on the circle", {"G19"}, "G3Y10Z.5J5K0", true},
+        OffCircleCase{"YZ off it", {"G19"}, "G3Y10Z-1J5K0", false},
+        OffCircleCase{"the plane's axes only: a helix", {}, "G2X10Y.5Z-8I5J0", true},
+        OffCircleCase{"helix off its circle", {}, "G2X10Y1Z-8I5J0", false},
+        OffCircleCase{"full circle", {}, "G2I5J0", true},
+        OffCircleCase{"helical full circle", {}, "G3X0Y0Z-2I0J-5", true},
+        OffCircleCase{"zero offsets, end elsewhere", {}, "G2X10I0J0", false},
+        OffCircleCase{"modal continuation off the circle", {"G2X10I5"}, "X20Y1I5", false},
+        OffCircleCase{"radius form is not checked this way", {}, "G2X10Y1R5.1", true},
+        OffCircleCase{"no offsets and no radius: cut as before", {}, "G2X10", true}));
 
 TEST(Arc, ChordCountIsBoundedForATinyPrecision)
 {

@@ -1,6 +1,8 @@
 // The dispatcher's rules, the number reader and the groups it refuses.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "tests/engine/EngineTestUtil.h"
 
 namespace {
@@ -66,6 +68,9 @@ INSTANTIATE_TEST_SUITE_P(
                       RejectCase{"M3.5"},
                       // Parameters and expressions are not evaluated.
                       RejectCase{"G0X#1"}, RejectCase{"G1X[1+2]"}, RejectCase{"X#5"},
+                      // Polar coordinates: radius @, angle ^, alone or together.
+                      RejectCase{"G0@1.5^0Z0"}, RejectCase{"G81R.1Z-.5^60L6F10"},
+                      RejectCase{"G1@2F100"}, RejectCase{"X1^45"}, RejectCase{"^30"},
                       // A 28-character number is refused before anything changes.
                       RejectCase{"G0X1234567890123456789012345678"},
                       RejectCase{"G0X1Y-123456789012345678901234567"},
@@ -73,6 +78,24 @@ INSTANTIATE_TEST_SUITE_P(
                       RejectCase{"G0X60000000"}, RejectCase{"G1X-60000000F100"},
                       RejectCase{"G0Z60000000"}, RejectCase{"X60000000"},
                       RejectCase{"G0X999999999999999999999999"}));
+
+TEST(Dispatch, PolarWordsAreReportedWithTheirGroup)
+{
+    // A bolt circle: left without its angle, the cycle would drill all six
+    // holes in one place. The mode words of the line still take effect.
+    auto r = enginetest::convert(
+        {"G20 G17 G90", "G0 X1.5 Y0 Z0", "G91 G81 R.1 Z-.5 ^60 L6 F10", "G0 @1 ^90", "M2"});
+    ASSERT_EQ(r.ignored.size(), 2u);
+    EXPECT_EQ(r.ignored[0], (std::pair<int, std::string>{2, "G81R.1Z-.5^60L6F10"}));
+    EXPECT_EQ(r.ignored[1], (std::pair<int, std::string>{3, "G0@1^90"}));
+    EXPECT_FALSE(modalState.absoluteMode);
+    // The two lines are marked and write nothing: no hole, no move.
+    ASSERT_EQ(r.lineMap.size(), 5u);
+    EXPECT_EQ(r.lineMap[2], -1);
+    EXPECT_EQ(r.lineMap[3], -1);
+    const auto end = std::find(r.all.begin(), r.all.end(), "@SS0;");
+    EXPECT_EQ(end - r.all.begin(), r.lineMap[4]) << "the end comes right after G0";
+}
 
 TEST(Dispatch, WholeCodesWrittenWithPointOrZerosStayValid)
 {

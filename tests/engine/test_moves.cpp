@@ -51,6 +51,29 @@ INSTANTIATE_TEST_SUITE_P(
                  {"G1F3X1"},
                  {"VS  0.00;", "@ZU  0.00;", "@ZD  0.00;", "PA 40,0;"}},
         MoveCase{"negative F", {"G1F-90X1"}, {"VS -1.40;", "@ZU -1.40;", "@ZD -1.40;", "PA 40,0;"}},
+        // Under G20/G70 F counts inches per minute: F10 is 254 mm/min.
+        MoveCase{"inch F10 is 4.2",
+                 {"G20", "G1F10X1"},
+                 {"VS  4.20;", "@ZU  4.20;", "@ZD  4.20;", "PA 1016,0;"}},
+        MoveCase{"inch F100 limited on Z",
+                 {"G20", "G1F100X1"},
+                 {"VS  42.30;", "@ZU  30.00;", "@ZD  30.00;", "PA 1016,0;"}},
+        MoveCase{"G70 F200 limited on XY",
+                 {"G70", "G1F200X1"},
+                 {"VS  50.00;", "@ZU  30.00;", "@ZD  30.00;", "PA 1016,0;"}},
+        // The inch factor is the float nearest 25.4, a little under it, so
+        // a whole number of mm/s comes out a tenth short, as F600 does.
+        MoveCase{"inch F30 is 12.6",
+                 {"G20", "G1F30X1"},
+                 {"VS  12.60;", "@ZU  12.60;", "@ZD  12.60;", "PA 1016,0;"}},
+        MoveCase{"inch feed kept in mm/s for the next move",
+                 {"G20", "G1F10X1", "G0X2", "G1X3"},
+                 {"VS  4.20;", "@ZU  4.20;", "@ZD  4.20;", "PA 1016,0;", "VS  50.00;",
+                  "@ZD  30.00;", "@ZU  30.00;", "PA 2032,0;", "VS  4.20;", "@ZU  4.20;",
+                  "@ZD  4.20;", "PA 3048,0;"}},
+        MoveCase{"millimetres again after G21",
+                 {"G20", "G21", "G1F600X1"},
+                 {"VS  9.90;", "@ZU  9.90;", "@ZD  9.90;", "PA 40,0;"}},
         MoveCase{"rapid after feed",
                  {"G1X1", "G0X2"},
                  {"VS  5.20;", "@ZU  5.20;", "@ZD  5.20;", "PA 40,0;", "VS  50.00;", "@ZD  30.00;",
@@ -153,6 +176,18 @@ TEST(FeedRate, SurvivesIntoTheNextRun)
     (void)first;
     auto second = enginetest::convert({"G1 X1"}, "40", "40", "40", false);
     EXPECT_EQ(second.lines, (CommandLines{"VS  19.90;", "@ZU  19.90;", "@ZD  19.90;", "PA 40,0;"}));
+}
+
+TEST(FeedRate, ArcsReadInchFeedsToo)
+{
+    for (const char* arc : {"G2X1I.5F10", "G3X1I.5F10", "G2X1R.5F10"}) {
+        startRun();
+        run({"G20"});
+        const CommandLines lines = run({arc});
+        ASSERT_GE(lines.size(), 3u) << arc;
+        EXPECT_EQ(lines[0], "VS  4.20;") << arc;
+        EXPECT_EQ(lines[2], "@ZD  4.20;") << arc;
+    }
 }
 
 TEST(FeedRate, AboveZMaximumIsRememberedAtZMaximum)

@@ -74,27 +74,30 @@ class ProgramGenerator {
     std::string group()
     {
         static const char* const motion[] = {"G0", "G1", "G00", "G01", "G2", "G3", "G02", "G03"};
-        static const char* const modes[] = {"G17", "G18", "G19", "G90", "G91",
-                                            "G21", "G71", "G20", "G70", "G80"};
+        static const char* const modes[] = {"G17", "G18", "G19", "G90", "G91", "G21",
+                                            "G71", "G20", "G70", "G80", "G98", "G99"};
         static const char* const cycles[] = {"G81", "G82", "G83"};
         static const char* const others[] = {"M2", "M3", "M5", "M6", "M30", "G4", "G28", "G30"};
         static const char* const unknown[] = {"G40",  "G54", "G91.1", "G-1", "M8",   "G1.5",
                                               "F200", "T1",  "G",     "M",   "#1=2", "X[1+2]"};
+        // Coordinates may stand in front of a code of their own.
+        const std::string leading = chance(15) ? words("XYZ") : "";
         switch (pick(0, 9)) {
         case 0:
         case 1:
-        case 2:
             return std::string(oneOf(motion)) + words("XYZIJKF");
+        case 2: // the radius form, now and then with offsets as well
+            return std::string(oneOf(motion)) + words(chance(20) ? "XYZIJKRF" : "XYZRF");
         case 3:
-            return std::string(oneOf(modes)) + (chance(20) ? words("X") : "");
+            return leading + oneOf(modes) + (chance(20) ? words("X") : "");
         case 4:
             return std::string(oneOf(cycles)) + words("XYZRLPQF");
         case 5:
-            return std::string(oneOf(others)) + words("XYZSTP");
+            return leading + oneOf(others) + words("XYZSTP");
         case 6:
-            return oneOf(unknown);
+            return leading + oneOf(unknown);
         default: // coordinates alone: the modal continuation
-            return words("XYZIJK");
+            return words(chance(10) ? "XYZIJKR" : "XYZIJK");
         }
     }
 
