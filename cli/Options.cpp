@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+#include "engine/platform/Paths.h"
+
 namespace {
 
 enum class Arg { Output, Settings, LineMap, Path };
@@ -155,11 +157,11 @@ std::string defaultOutputPath(const std::string& input)
 {
     if (input == "-")
         return "-";
-    std::filesystem::path path(input);
+    std::filesystem::path path = pathFromUtf8(input);
     if (!path.has_filename())
         return input + ".Cbr";
     path.replace_extension(".Cbr");
-    return path.string();
+    return utf8FromPath(path);
 }
 
 std::string usageText()

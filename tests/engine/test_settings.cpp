@@ -7,8 +7,8 @@
 #include <fstream>
 #include <optional>
 #include <sstream>
+#include <filesystem>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "EngineTestUtil.h"
@@ -44,7 +44,8 @@ class SettingsTest : public ::testing::Test {
     void writeFile(const std::string& bytes)
     {
         // A new file each time, as an editor would save it.
-        ::unlink(path.c_str());
+        std::error_code ignored;
+        std::filesystem::remove(pathFromUtf8(path), ignored);
         settingsfiles::writeBytes(path, bytes);
     }
     StepsPerMmTexts load(bool* aboutShown = nullptr)
@@ -249,7 +250,7 @@ TEST_F(SettingsTest, TextTableFollowsChangesOnDisk)
     EXPECT_EQ(lookupText(1, 0), "Datei");
     writeFile("[DE]\n0=Dater\n");
     EXPECT_EQ(lookupText(1, 0), "Dater");
-    ::unlink(path.c_str());
+    std::filesystem::remove(pathFromUtf8(path));
     EXPECT_EQ(lookupText(1, 0), "Fichier");
 }
 
