@@ -19,8 +19,10 @@ class AtomicFile {
     // Creates the temporary file in the target's folder. Where the target is
     // a symbolic link, the file it names is replaced and the link stays. The
     // finished file gets the target's permissions (a new file's when there is
-    // no target). On Windows a read-only target is refused: that attribute is
-    // how a Windows user protects a file. False with `error` set to the reason.
+    // no target). On Windows a read-only target is refused (that attribute is
+    // how a Windows user protects a file), and so is a target another program
+    // holds open, which could not be replaced. False with `error` set to the
+    // reason.
     bool create(const std::string& target, std::string& error);
     // Writes all bytes.
     bool write(const char* data, std::size_t size, std::string& error);
@@ -33,8 +35,8 @@ class AtomicFile {
 
     // The file that commit() replaces (the one a link names).
     const std::string& target() const { return target_; }
-    // True when create() failed because of the target itself (read-only),
-    // not because of its folder.
+    // True when create() failed because of the target itself (read-only,
+    // held open), not because of its folder.
     bool targetRefused() const { return targetRefused_; }
 
   private:

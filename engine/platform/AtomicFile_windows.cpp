@@ -51,6 +51,32 @@ bool isReadOnlyFile(const std::wstring& path)
 
 const char* const kReadOnly = "the file is read-only";
 
+bool mayPass(DWORD code)
+{
+    return code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION;
+}
+
+// Whether another program holds the target open without letting others
+// delete it, which would make the replacement fail. Found out before
+// anything is written, so that a converter writing several results changes
+// none of them; tried again for about a second, as the replacement is.
+bool heldByAnotherProgram(const std::wstring& target)
+{
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        HANDLE handle = ::CreateFileW(target.c_str(), DELETE,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        if (handle != INVALID_HANDLE_VALUE) {
+            ::CloseHandle(handle);
+            return false;
+        }
+        if (!mayPass(::GetLastError()))
+            return false;
+        ::Sleep(50);
+    }
+    return true;
+}
+
 } // namespace
 
 bool AtomicFile::create(const std::string& target, std::string& error)
@@ -62,6 +88,11 @@ bool AtomicFile::create(const std::string& target, std::string& error)
     if (isReadOnlyFile(wideTarget)) {
         targetRefused_ = true;
         error = kReadOnly;
+        return false;
+    }
+    if (heldByAnotherProgram(wideTarget)) {
+        targetRefused_ = true;
+        error = winfiles::reason(ERROR_SHARING_VIOLATION);
         return false;
     }
     const std::string folder = winfiles::folderOf(target_);
@@ -143,8 +174,7 @@ bool AtomicFile::commit(std::string& error)
             return false;
         }
         // Only a file held open can free itself by waiting.
-        if (code != ERROR_SHARING_VIOLATION && code != ERROR_LOCK_VIOLATION &&
-            code != ERROR_ACCESS_DENIED)
+        if (!mayPass(code) && code != ERROR_ACCESS_DENIED)
             break;
         ::Sleep(50);
     }
