@@ -56,13 +56,16 @@ export WINEPREFIX=$build/wineprefix
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
+# One Wine server for all the runs below (each run would otherwise start
+# one), ended when the script ends; one left running by an earlier run is
+# used as it is.
+mkdir -p "$WINEPREFIX"
+wineserver -p 2> /dev/null || true
+trap 'wineserver -k 2> /dev/null || true' EXIT
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "== making the Wine prefix $WINEPREFIX"
   wine wineboot --init > /dev/null 2>&1 || true
 fi
-# One Wine server for all the runs below, ended when the script ends.
-wineserver -p
-trap 'wineserver -k 2> /dev/null || true' EXIT
 
 echo "== engine tests under Wine"
 wine "$build/tests/engine_tests.exe" --gtest_brief=1 || status=1
