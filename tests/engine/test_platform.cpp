@@ -164,7 +164,8 @@ TEST(InputFile, MissingFilesAndFoldersAreToldApart)
 
 TEST(AtomicFile, WritesBytesUnchangedAndLeavesNothingBehind)
 {
-    const std::string bytes = std::string("PA 1,2;\r\nLF only\n\x1a\0end", 24);
+    static const char raw[] = "PA 1,2;\r\nLF only\n\x1a\0end";
+    const std::string bytes(raw, sizeof raw - 1);
     TempFolder dir;
     for (const char* name : {"new.Cbr", "old.Cbr"}) {
         if (std::string(name) == "old.Cbr")
