@@ -84,10 +84,10 @@ bool IniFile::save(std::string* error)
     AtomicFile file;
     std::string reason;
     if (!file.create(path_, reason))
-        return fail(file.target(), file.targetRefused()
-                                       ? reason
-                                       : "cannot create a temporary file in its folder (" +
-                                             reason + ")");
+        return fail(file.target(),
+                    file.targetRefused()
+                        ? reason
+                        : "cannot create a temporary file in its folder (" + reason + ")");
     if (!file.write(content_.data(), content_.size(), reason) || !file.finish(reason) ||
         !file.commit(reason))
         return fail(file.target(), reason);

@@ -35,7 +35,8 @@ bool AtomicFile::create(const std::string& target, std::string& error)
     mode_ = ::stat(target_.c_str(), &st) == 0 ? (st.st_mode & 07777) : newFileMode();
 
     const std::size_t slash = target_.rfind('/');
-    const std::string folder = slash == std::string::npos ? std::string() : target_.substr(0, slash + 1);
+    const std::string folder =
+        slash == std::string::npos ? std::string() : target_.substr(0, slash + 1);
     const std::string name = slash == std::string::npos ? target_ : target_.substr(slash + 1);
     std::string pattern = folder + "." + name + ".XXXXXX";
     const int fd = ::mkstemp(pattern.data());
@@ -97,8 +98,9 @@ bool AtomicFile::commit(std::string& error)
     finished_ = false;
     // Make the rename itself durable.
     const std::size_t slash = target_.rfind('/');
-    const std::string folder =
-        slash == std::string::npos ? std::string(".") : slash == 0 ? std::string("/") : target_.substr(0, slash);
+    const std::string folder = slash == std::string::npos ? std::string(".")
+                               : slash == 0               ? std::string("/")
+                                                          : target_.substr(0, slash);
     const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd >= 0) {
         ::fsync(dirFd);

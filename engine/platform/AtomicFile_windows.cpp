@@ -51,6 +51,18 @@ bool isReadOnlyFile(const std::wstring& path)
 
 const char* const kReadOnly = "the file is read-only";
 
+// "<folder>\.<name>." beside the target; no folder for a bare file name.
+std::string temporaryPrefix(const std::string& target)
+{
+    std::string folder;
+    if (target.find_first_of("\\/:") != std::string::npos) {
+        folder = winfiles::folderOf(target);
+        if (folder.back() != '\\' && folder.back() != '/' && folder.back() != ':')
+            folder += '\\';
+    }
+    return folder + "." + winfiles::fileNameOf(target) + ".";
+}
+
 bool mayPass(DWORD code)
 {
     return code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION;
@@ -95,18 +107,11 @@ bool AtomicFile::create(const std::string& target, std::string& error)
         error = winfiles::reason(ERROR_SHARING_VIOLATION);
         return false;
     }
-    const std::string folder = winfiles::folderOf(target_);
-    const std::string prefix =
-        (target_.find_first_of("\\/:") == std::string::npos ? std::string()
-         : folder.back() == '\\' || folder.back() == '/' || folder.back() == ':'
-             ? folder
-             : folder + "\\") +
-        "." + winfiles::fileNameOf(target_) + ".";
+    const std::string prefix = temporaryPrefix(target_);
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string temp = prefix + randomSuffix();
-        HANDLE handle =
-            ::CreateFileW(winfiles::widen(temp).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                          CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE handle = ::CreateFileW(winfiles::widen(temp).c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                                      nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (handle != INVALID_HANDLE_VALUE) {
             temp_ = temp;
             handle_ = reinterpret_cast<std::intptr_t>(handle);

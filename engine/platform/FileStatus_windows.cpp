@@ -61,9 +61,9 @@ bool fileStatus(const std::string& path, FileStatus& status, std::string* error)
     status.modifiedNs = unixNanoseconds(data.ftLastWriteTime);
     status.changedNs = status.modifiedNs;
 
-    HANDLE handle = ::CreateFileW(wide.c_str(), 0,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    HANDLE handle =
+        ::CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return true;
     if (::GetFileType(handle) != FILE_TYPE_DISK) {
@@ -75,7 +75,8 @@ bool fileStatus(const std::string& path, FileStatus& status, std::string* error)
     if (::GetFileInformationByHandle(handle, &info)) {
         status.identityKnown = true;
         status.device = info.dwVolumeSerialNumber;
-        status.fileId = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+        status.fileId =
+            (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
     }
     // The change time also moves when the file is renamed or its attributes
     // change, as a Linux ctime does.

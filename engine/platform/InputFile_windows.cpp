@@ -56,7 +56,8 @@ bool InputFile::status(FileKind& kind, std::uint64_t& size, std::string& error) 
         error = winfiles::reason(::GetLastError());
         return false;
     }
-    kind = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? FileKind::Folder : FileKind::Regular;
+    kind =
+        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? FileKind::Folder : FileKind::Regular;
     size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
     return true;
 }

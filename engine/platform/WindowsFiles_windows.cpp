@@ -20,7 +20,8 @@ std::wstring widen(std::string_view text)
                 --piece;
         }
         const int inBytes = static_cast<int>(piece);
-        const int units = ::MultiByteToWideChar(CP_UTF8, 0, text.data() + done, inBytes, nullptr, 0);
+        const int units =
+            ::MultiByteToWideChar(CP_UTF8, 0, text.data() + done, inBytes, nullptr, 0);
         const std::size_t at = wide.size();
         wide.resize(at + static_cast<std::size_t>(units));
         ::MultiByteToWideChar(CP_UTF8, 0, text.data() + done, inBytes, wide.data() + at, units);

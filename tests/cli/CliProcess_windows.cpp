@@ -81,10 +81,9 @@ Outcome runProgram(const std::vector<std::string>& command, const std::string& s
     startup.hStdOutput = out;
     startup.hStdError = err;
     PROCESS_INFORMATION process{};
-    const BOOL started = ::CreateProcessW(application.c_str(), line.data(), nullptr, nullptr, TRUE,
-                                          CREATE_NO_WINDOW, nullptr,
-                                          folder.empty() ? nullptr : folder.c_str(), &startup,
-                                          &process);
+    const BOOL started =
+        ::CreateProcessW(application.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+                         nullptr, folder.empty() ? nullptr : folder.c_str(), &startup, &process);
     const DWORD startError = ::GetLastError();
     ::CloseHandle(in);
     ::CloseHandle(out);

@@ -64,12 +64,13 @@ TEST_P(ProtectedTarget, IsReplacedOnLinuxAndReportedUntouchedOnWindows)
         ASSERT_EQ(held.why(), "");
         run = runConverter(args);
     }
-    const bool refused = c.protection == Protection::ReadOnly ? testsys::onWindows()
-                                                              : testsys::heldFilesResistReplacement();
+    const bool refused = c.protection == Protection::ReadOnly
+                             ? testsys::onWindows()
+                             : testsys::heldFilesResistReplacement();
     if (refused) {
         EXPECT_EQ(run.exitCode, 1) << run.err;
-        const std::string expected = "cannot write " + std::string(c.what) + " '" + target +
-                                     "': " + c.windowsReason;
+        const std::string expected =
+            "cannot write " + std::string(c.what) + " '" + target + "': " + c.windowsReason;
         EXPECT_NE(run.err.find(expected), std::string::npos)
             << run.err << "\nexpected: " << expected;
         EXPECT_EQ(readFile(pathFromUtf8(target)), kOld);
@@ -197,8 +198,8 @@ TEST_P(StandardStreams, CommandFileBytesUnchangedWhateverTheProgramsLineEnds)
     const std::string input =
         dir.write("p.nc", "G0 X1 Y2" + eol + "(comment)" + eol + "G1 X3 F600" + eol + "G64" + eol);
     const std::string map = utf8FromPath(dir / "p.map");
-    Outcome run = runConverter({"--settings", dir.defaultSettings(), "--line-map", map, "-"},
-                               input);
+    Outcome run =
+        runConverter({"--settings", dir.defaultSettings(), "--line-map", map, "-"}, input);
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out, "OF X: 40, Y:40, Z:40;\r\nVS 50.00\r\n@ZU 30.00\r\n@ZD 30.00\r\n"
                        "PA 40,80;\r\nVS  9.90;\r\n@ZU  9.90;\r\n@ZD  9.90;\r\nPA 120,80;\r\n");

@@ -55,15 +55,16 @@ TEST_P(GrowingBlocks, KeepTheirBytesAndOfferTheNewRoom)
     mapped::release(block, c.to);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, GrowingBlocks,
-    ::testing::Values(GrowCase{"SmallToSmall", 4096, 65536},
-                      // The size of a huge page is crossed: on Linux the block
-                      // moves to an aligned place of its own.
-                      GrowCase{"SmallToHuge", 65536, 3u << 20},
-                      GrowCase{"HugeToLarger", 3u << 20, 40u << 20},
-                      GrowCase{"OddSizes", 100003, 2097153}),
-    [](const ::testing::TestParamInfo<GrowCase>& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Table, GrowingBlocks,
+                         ::testing::Values(GrowCase{"SmallToSmall", 4096, 65536},
+                                           // The size of a huge page is crossed: on Linux the block
+                                           // moves to an aligned place of its own.
+                                           GrowCase{"SmallToHuge", 65536, 3u << 20},
+                                           GrowCase{"HugeToLarger", 3u << 20, 40u << 20},
+                                           GrowCase{"OddSizes", 100003, 2097153}),
+                         [](const ::testing::TestParamInfo<GrowCase>& info) {
+                             return info.param.name;
+                         });
 
 // ---- file status
 

@@ -4,10 +4,10 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <sstream>
-#include <filesystem>
 #include <string>
 #include <vector>
 

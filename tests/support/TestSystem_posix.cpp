@@ -2,9 +2,9 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <cstdio>
 #include <fcntl.h>
 #include <malloc.h>
 #include <pwd.h>
@@ -50,8 +50,7 @@ std::string makeSymlink(const std::string& target, const std::string& link)
 
 std::string setMode(const std::string& path, unsigned mode)
 {
-    return ::chmod(path.c_str(), static_cast<mode_t>(mode)) == 0 ? std::string()
-                                                                 : failed("chmod");
+    return ::chmod(path.c_str(), static_cast<mode_t>(mode)) == 0 ? std::string() : failed("chmod");
 }
 
 std::string modeOf(const std::string& path, unsigned& mode)

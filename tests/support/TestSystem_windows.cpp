@@ -31,10 +31,9 @@ std::string makeTempFolder(const std::string& prefix)
     static std::atomic<unsigned> counter{0};
     const fs::path base = fs::temp_directory_path();
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const fs::path dir =
-            base / pathFromUtf8(prefix + std::to_string(::GetCurrentProcessId()) + "-" +
-                                std::to_string(::GetTickCount64() % 100000) + "-" +
-                                std::to_string(++counter));
+        const fs::path dir = base / pathFromUtf8(prefix + std::to_string(::GetCurrentProcessId()) +
+                                                 "-" + std::to_string(::GetTickCount64() % 100000) +
+                                                 "-" + std::to_string(++counter));
         std::error_code ec;
         if (fs::create_directory(dir, ec) && !ec)
             return utf8FromPath(dir);
