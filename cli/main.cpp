@@ -131,8 +131,8 @@ int run(const ConvertOptions& options)
         }
     }
 
-    // An explicitly named settings file must exist; the default one beside
-    // the executable is optional, as it is for the desktop program.
+    // An explicitly named settings file must exist; the default one is
+    // optional, as it is for the desktop program.
     if (!options.settings.empty()) {
         ByteBuffer settingsBytes;
         std::string error;
@@ -221,6 +221,13 @@ int main(int argc, char** argv)
         return fail(kExitUsage, error);
     if (options.help) {
         std::string text = usageText();
+        std::fwrite(text.data(), 1, text.size(), stdout);
+        return std::fflush(stdout) == 0 ? kExitOk : kExitFile;
+    }
+    if (options.showSettingsPath) {
+        if (!options.settings.empty())
+            overrideSettingsFilePath(options.settings);
+        const std::string text = settingsFilePath() + "\n";
         std::fwrite(text.data(), 1, text.size(), stdout);
         return std::fflush(stdout) == 0 ? kExitOk : kExitFile;
     }

@@ -13,7 +13,6 @@
 
 namespace {
 
-std::string overriddenPath;
 // What the last load could not use (see settingsProblems).
 std::vector<std::string> problems;
 
@@ -195,24 +194,17 @@ const IniFile& settingsFile()
 
 } // namespace
 
-std::string settingsFilePath()
+std::string executableFolder()
 {
-    if (!overriddenPath.empty())
-        return overriddenPath;
     char buffer[PATH_MAX];
     const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
     if (n <= 0)
-        return "Tolvane.ini";
+        return "";
     const std::string exe(buffer, static_cast<std::size_t>(n));
     const std::size_t slash = exe.rfind('/');
     if (slash == std::string::npos)
-        return "Tolvane.ini";
-    return exe.substr(0, slash + 1) + "Tolvane.ini";
-}
-
-void overrideSettingsFilePath(const std::string& path)
-{
-    overriddenPath = path;
+        return "";
+    return exe.substr(0, slash + 1);
 }
 
 StepsPerMmTexts loadMachineSettings(const std::function<void()>& showAboutBox)
@@ -285,7 +277,10 @@ std::string frenchText(int key)
 
 bool setShowAboutAtStart(bool flag, std::string* error)
 {
-    IniFile ini(settingsFilePath());
+    std::string path;
+    if (!prepareSettingsForWriting(path, error))
+        return false;
+    IniFile ini(path);
     ini.writeBool("About", "Affiche", flag);
     return ini.save(error);
 }
