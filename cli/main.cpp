@@ -132,8 +132,8 @@ int run(const ConvertOptions& options)
         }
     }
 
-    // An explicitly named settings file must exist; the default one beside
-    // the executable is optional, as it is for the desktop program.
+    // An explicitly named settings file must exist; the default one is
+    // optional, as it is for the desktop program.
     if (!options.settings.empty()) {
         ByteBuffer settingsBytes;
         std::string error;
@@ -220,11 +220,19 @@ int main(int argc, char** argv)
     std::string error;
     if (!parseOptions(args, options, error))
         return fail(kExitUsage, error);
-    if (options.help) {
-        const std::string text = usageText();
+    // Through the platform layer, as the command file is: the bytes go out
+    // unchanged (no line ends added by a C library's text mode).
+    auto print = [&](const std::string& text) {
         OutputFile out;
         out.openStandardOutput();
         return out.write(text.data(), text.size(), error) ? kExitOk : kExitFile;
+    };
+    if (options.help)
+        return print(usageText());
+    if (options.showSettingsPath) {
+        if (!options.settings.empty())
+            overrideSettingsFilePath(options.settings);
+        return print(settingsFilePath() + "\n");
     }
     int status = kExitFile;
     try {

@@ -220,6 +220,12 @@ std::size_t IniFile::findKey(SectionIndex& index, std::string_view key) const
     return std::string::npos;
 }
 
+void IniFile::replaceContent(std::string bytes)
+{
+    content_ = std::move(bytes);
+    changed();
+}
+
 void IniFile::changed()
 {
     modified_ = true;

@@ -7,13 +7,10 @@
 #include <memory>
 
 #include "engine/IniFile.h"
-#include "engine/platform/ExecutableFolder.h"
 #include "engine/platform/FileStatus.h"
-#include "engine/platform/Paths.h"
 
 namespace {
 
-std::string overriddenPath;
 // What the last load could not use (see settingsProblems).
 std::vector<std::string> problems;
 
@@ -200,21 +197,6 @@ const IniFile& settingsFile()
 
 } // namespace
 
-std::string settingsFilePath()
-{
-    if (!overriddenPath.empty())
-        return overriddenPath;
-    const std::string folder = executableFolder();
-    if (folder.empty())
-        return "Tolvane.ini";
-    return joinPath(folder, "Tolvane.ini");
-}
-
-void overrideSettingsFilePath(const std::string& path)
-{
-    overriddenPath = path;
-}
-
 StepsPerMmTexts loadMachineSettings(const std::function<void()>& showAboutBox)
 {
     const IniFile& ini = settingsFile();
@@ -285,7 +267,10 @@ std::string frenchText(int key)
 
 bool setShowAboutAtStart(bool flag, std::string* error)
 {
-    IniFile ini(settingsFilePath());
+    std::string path;
+    if (!prepareSettingsForWriting(path, error))
+        return false;
+    IniFile ini(path);
     ini.writeBool("About", "Affiche", flag);
     return ini.save(error);
 }

@@ -38,9 +38,7 @@ std::wstring withSeparator(std::wstring folder)
 // deleted again when it is closed.
 bool folderIsWritable(const std::string& folder)
 {
-    if (folder.empty())
-        return false;
-    const std::wstring wide = winfiles::widen(folder);
+    const std::wstring wide = folder.empty() ? std::wstring(L".") : winfiles::widen(folder);
     if (!isFolder(wide))
         return false;
     static std::atomic<unsigned> counter{0};
@@ -85,18 +83,23 @@ std::string userConfigFolder()
     return winfiles::narrow(withSeparator(base) + kProgramFolder);
 }
 
+const char* userConfigFolderForHelp()
+{
+    return "%APPDATA%\\Tolvane";
+}
+
 // Creates every missing level of `folder`, from the top down. The drive
 // ("C:\") or the share ("\\server\share\") it starts with is never created.
 bool makeFolders(const std::string& folder, std::string* error)
 {
     const std::wstring wide = winfiles::widen(folder);
-    auto fail = [&](const std::wstring& level, DWORD code) {
+    auto fail = [&](const std::wstring& level, const std::string& reason) {
         if (error)
-            *error = winfiles::narrow(level) + ": " + winfiles::reason(code);
+            *error = winfiles::narrow(level) + ": " + reason;
         return false;
     };
     if (wide.empty())
-        return fail(wide, ERROR_PATH_NOT_FOUND);
+        return fail(wide, "no folder named");
     std::size_t start = 0;
     if (wide.size() >= 2 && wide[1] == L':') {
         start = 2;
@@ -123,9 +126,9 @@ bool makeFolders(const std::string& folder, std::string* error)
             if (!isFolder(level) && !::CreateDirectoryW(level.c_str(), nullptr)) {
                 const DWORD code = ::GetLastError();
                 if (code != ERROR_ALREADY_EXISTS)
-                    return fail(level, code);
+                    return fail(level, winfiles::reason(code));
                 if (!isFolder(level))
-                    return fail(level, ERROR_DIRECTORY);
+                    return fail(level, "exists and is not a folder");
             }
         }
         at = next + 1;

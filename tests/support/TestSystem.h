@@ -15,6 +15,9 @@ namespace testsys {
 namespace fs = std::filesystem;
 
 bool onWindows();
+// True for root on Linux, whom file permissions do not stop; never on
+// Windows.
+bool runningAsRoot();
 
 // A new empty folder in the system's temporary folder; its path in UTF-8,
 // "" when none could be made.

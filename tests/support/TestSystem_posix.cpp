@@ -30,6 +30,11 @@ bool onWindows()
     return false;
 }
 
+bool runningAsRoot()
+{
+    return ::geteuid() == 0;
+}
+
 std::string makeTempFolder(const std::string& prefix)
 {
     std::string pattern = (fs::temp_directory_path() / (prefix + "XXXXXX")).string();

@@ -26,6 +26,11 @@ bool onWindows()
     return true;
 }
 
+bool runningAsRoot()
+{
+    return false;
+}
+
 std::string makeTempFolder(const std::string& prefix)
 {
     static std::atomic<unsigned> counter{0};
