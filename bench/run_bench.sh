@@ -12,19 +12,27 @@
 #   BENCH_PROGRAMS  folder of the generated programs (default BUILD_DIR/bench-programs);
 #                   they are generated there when missing.
 #   BENCH_LINES     lines per generated program (default 1000000)
+#   BENCH_BASELINE  another build folder (say, of the commit before a change):
+#                   its tolvane-convert runs interleaved with the two others
+#                   and gets rows of its own, for a before/after comparison
+#                   on the same machine at the same time.
 #
 # Needs the Debian packages linuxcnc-uspace (rs274) and time (/usr/bin/time).
 set -euo pipefail
 
 if [ $# -lt 1 ] || [ $# -gt 2 ]; then
-  sed -n '2,17p' "$0" | sed 's/^# \{0,1\}//'
+  sed -n '2,20p' "$0" | sed 's/^# \{0,1\}//'
   exit 2
 fi
 build=$(cd "$1" && pwd)
 runs=${2:-5}
 convert=$build/tolvane-convert
 generator=$build/bench/gen_programs
-for exe in "$convert" "$generator"; do
+baseline=
+if [ -n "${BENCH_BASELINE:-}" ]; then
+  baseline=$(cd "$BENCH_BASELINE" && pwd)/tolvane-convert
+fi
+for exe in "$convert" "$generator" ${baseline:+"$baseline"}; do
   if [ ! -x "$exe" ]; then
     echo "run_bench.sh: $exe is missing: build the tolvane-convert and gen_programs targets" >&2
     exit 1
@@ -63,6 +71,10 @@ timed() {
       /usr/bin/time -f '%e %U %S %M' -o "$work/t" \
         "$convert" --settings "$work/defaults.ini" -q -o "$work/out.Cbr" "$input" || status=$?
       ;;
+    baseline)
+      /usr/bin/time -f '%e %U %S %M' -o "$work/t" \
+        "$baseline" --settings "$work/defaults.ini" -q -o "$work/base.Cbr" "$input" || status=$?
+      ;;
     rs274)
       /usr/bin/time -f '%e %U %S %M' -o "$work/t" \
         rs274 -g "$input" "$work/out.canon" > /dev/null 2> "$work/rs274.err" || status=$?
@@ -95,9 +107,9 @@ for name in "${names[@]}"; do
     # Alternate which tool goes first, so that neither always finds the
     # program in a warmer cache.
     if ((run % 2)); then
-      timed tolvane "$name"; timed rs274 "$name"
+      timed tolvane "$name"; [ -z "$baseline" ] || timed baseline "$name"; timed rs274 "$name"
     else
-      timed rs274 "$name"; timed tolvane "$name"
+      timed rs274 "$name"; [ -z "$baseline" ] || timed baseline "$name"; timed tolvane "$name"
     fi
   done
   "$convert" --settings "$work/defaults.ini" -q -o "$work/out.Cbr" "$programs/$name.nc"
@@ -114,6 +126,12 @@ for name in "${names[@]}"; do
   awk -v n="$name" -v te="$te" -v re="$re" -v tc="$tc" -v rc="$rc" -v tm="$tm" -v rm="$rm" 'BEGIN {
     printf "%-20s %12.2f %12.2f %8.1fx %12.2f %12.2f %8.1fx %14.0f %14.0f\n",
       n, te, re, (te > 0 ? re / te : 0), tc, rc, (tc > 0 ? rc / tc : 0), tm / 1024, rm / 1024 }'
+  if [ -n "$baseline" ]; then
+    te=$(median "baseline.$name" 1); tc=$(median "baseline.$name" 2); tm=$(maximum "baseline.$name" 3)
+    awk -v n="$name (baseline)" -v te="$te" -v re="$re" -v tc="$tc" -v rc="$rc" -v tm="$tm" -v rm="$rm" 'BEGIN {
+      printf "%-20s %12.2f %12.2f %8.1fx %12.2f %12.2f %8.1fx %14.0f %14.0f\n",
+        n, te, re, (te > 0 ? re / te : 0), tc, rc, (tc > 0 ? rc / tc : 0), tm / 1024, rm / 1024 }'
+  fi
 done
 echo
 echo "Times are medians of the elapsed (wall) time and of the CPU time (user + system);"

@@ -1,15 +1,10 @@
 #include "cli/ByteBuffer.h"
 
-#include <cerrno>
 #include <cstdint>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <new>
 
-#include "engine/MappedArray.h"
+#include "engine/platform/GrowingBlocks.h"
+#include "engine/platform/InputFile.h"
 
 namespace {
 
@@ -24,8 +19,9 @@ bool ByteBuffer::grow(std::size_t atLeast)
 {
     std::size_t wanted = roundUp(atLeast < 2 * capacity ? 2 * capacity : atLeast, 1 << 16);
     try {
-        // Remapped, not copied, when it grows; huge pages from 2 MB on, the
-        // advice covering the whole block so that it can be remapped again.
+        // On Linux remapped, not copied, when it grows; huge pages from 2 MB
+        // on, the advice covering the whole block so that it can be remapped
+        // again.
         data = static_cast<char*>(mapped::grow(data, capacity, wanted));
     } catch (const std::bad_alloc&) {
         return false;
@@ -38,41 +34,40 @@ bool ByteBuffer::grow(std::size_t atLeast)
 // otherwise fill the memory until the system kills the converter.
 constexpr std::size_t kMaxBytes = std::size_t(2) << 30;
 const char* const kTooLarge = "larger than 2 GiB, not a program";
+const char* const kNoMemory = "Cannot allocate memory";
 
-bool ByteBuffer::readAll(int fd, std::string& error)
+bool ByteBuffer::readAll(InputFile& file, std::string& error)
 {
-    struct stat info {};
-    if (::fstat(fd, &info) == 0) {
-        if (S_ISDIR(info.st_mode)) {
-            error = std::strerror(EISDIR);
+    FileKind kind = FileKind::Other;
+    std::uint64_t fileSize = 0;
+    std::string unknown; // what cannot be told is found out by reading
+    if (file.status(kind, fileSize, unknown)) {
+        if (kind == FileKind::Folder) {
+            error = "Is a directory";
             return false;
         }
-        if (S_ISREG(info.st_mode) && static_cast<unsigned long long>(info.st_size) > kMaxBytes) {
+        if (kind == FileKind::Regular && fileSize > kMaxBytes) {
             error = kTooLarge;
             return false;
         }
         // A regular file arrives in one read; one byte more shows its end.
-        if (S_ISREG(info.st_mode) && info.st_size > 0 &&
-            !grow(static_cast<std::size_t>(info.st_size) + 1)) {
-            error = std::strerror(ENOMEM);
+        if (kind == FileKind::Regular && fileSize > 0 &&
+            !grow(static_cast<std::size_t>(fileSize) + 1)) {
+            error = kNoMemory;
             return false;
         }
     }
     for (;;) {
         if (size == capacity && !grow(size + (1 << 16))) {
-            error = std::strerror(ENOMEM);
+            error = kNoMemory;
             return false;
         }
-        ssize_t got = ::read(fd, data + size, capacity - size);
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            error = std::strerror(errno);
+        std::size_t got = 0;
+        if (!file.read(data + size, capacity - size, got, error))
             return false;
-        }
         if (got == 0)
             return true;
-        size += static_cast<std::size_t>(got);
+        size += got;
         if (size > kMaxBytes) {
             error = kTooLarge;
             return false;
@@ -82,16 +77,21 @@ bool ByteBuffer::readAll(int fd, std::string& error)
 
 bool ByteBuffer::readFile(const std::string& path, std::string& error)
 {
-    if (path == "-")
-        return readAll(STDIN_FILENO, error);
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        error = std::strerror(errno);
-        return false;
+    InputFile file;
+    if (path == "-") {
+        file.openStandardInput();
+        return readAll(file, error);
     }
-    bool ok = readAll(fd, error);
-    ::close(fd);
-    return ok;
+    switch (file.open(path, false, error)) {
+    case InputFile::Opened::Missing:
+        error = "No such file or directory";
+        return false;
+    case InputFile::Opened::Failed:
+        return false;
+    case InputFile::Opened::Yes:
+        break;
+    }
+    return readAll(file, error);
 }
 
 void ByteBuffer::release()

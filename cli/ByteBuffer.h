@@ -5,9 +5,12 @@
 #include <string>
 #include <string_view>
 
-// The raw bytes of a whole file, in memory of its own: anonymous pages that
-// are never zero-filled before the read and that the kernel may back with
-// huge pages, which spares tens of thousands of page faults on a big program.
+class InputFile;
+
+// The raw bytes of a whole file, in memory of its own: pages taken from the
+// system that are never zero-filled before the read and that Linux may back
+// with huge pages, which spares tens of thousands of page faults on a big
+// program.
 class ByteBuffer {
   public:
     ByteBuffer() = default;
@@ -18,8 +21,8 @@ class ByteBuffer {
     // Reads the file (standard input for "-") to its end. Returns false and
     // sets `error` to the reason when it cannot.
     bool readFile(const std::string& path, std::string& error);
-    // Reads an open descriptor to its end.
-    bool readAll(int fd, std::string& error);
+    // Reads an open file to its end.
+    bool readAll(InputFile& file, std::string& error);
 
     std::string_view view() const { return {data, size}; }
     // Gives the memory back at once.

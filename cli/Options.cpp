@@ -2,6 +2,9 @@
 
 #include <filesystem>
 
+#include "engine/platform/Paths.h"
+#include "engine/platform/UserFolders.h"
+
 namespace {
 
 enum class Arg { Output, Settings, LineMap, Path };
@@ -75,6 +78,10 @@ bool parseOptions(const std::vector<std::string>& args, ConvertOptions& options,
             options.quiet = true;
             continue;
         }
+        if (arg == "--show-settings-path") {
+            options.showSettingsPath = true;
+            continue;
+        }
         if (arg == "--strict") {
             options.strict = true;
             continue;
@@ -118,6 +125,12 @@ bool parseOptions(const std::vector<std::string>& args, ConvertOptions& options,
 
     if (options.help)
         return true;
+    if (options.settings == "-") {
+        error = "the settings file cannot be read from standard input";
+        return false;
+    }
+    if (options.showSettingsPath)
+        return true;
     if (inputs.empty()) {
         error = "no input file given";
         return false;
@@ -144,10 +157,6 @@ bool parseOptions(const std::vector<std::string>& args, ConvertOptions& options,
                 "output ('-')";
         return false;
     }
-    if (options.settings == "-") {
-        error = "the settings file cannot be read from standard input";
-        return false;
-    }
     return true;
 }
 
@@ -155,11 +164,11 @@ std::string defaultOutputPath(const std::string& input)
 {
     if (input == "-")
         return "-";
-    std::filesystem::path path(input);
+    std::filesystem::path path = pathFromUtf8(input);
     if (!path.has_filename())
         return input + ".Cbr";
     path.replace_extension(".Cbr");
-    return path.string();
+    return utf8FromPath(path);
 }
 
 std::string usageText()
@@ -175,9 +184,13 @@ Options:
                       Default: INPUT with its extension replaced by .Cbr
                       (standard output when INPUT is '-'). '-' writes to
                       standard output.
-      --settings FILE read the machine settings from FILE instead of
-                      Tolvane.ini beside the executable. A missing default
-                      file means built-in defaults; a missing FILE is an error.
+      --settings FILE read the machine settings from FILE instead of the
+                      settings file of the desktop program (see below). A
+                      missing default file means built-in defaults; a
+                      missing FILE is an error.
+      --show-settings-path
+                      print the path of the settings file that would be read
+                      (FILE when --settings is given) and exit.
       --line-map FILE write the line map to FILE: for every source line, the
                       index (from 0) of its first command line, or -1 when a
                       word group of the line was ignored; one number a line.
@@ -188,6 +201,15 @@ Options:
   -q, --quiet         do not report ignored word groups.
       --strict        exit with status 3 when any word group was ignored.
   -h, --help          show this help and exit.
+
+Settings file: Tolvane.ini beside the executable when its folder is
+writable (a build folder, a copy of your own). Otherwise (an installed
+Tolvane) the user's own Tolvane.ini in
+  )" + std::string(userConfigFolderForHelp()) +
+           R"(
+when it exists, and Tolvane.ini beside the executable until then. The
+desktop program creates the user's file the first time a setting is saved.
+The converter only reads it.
 
 Every word group the translator cannot handle is reported on standard error
 as

@@ -7,12 +7,13 @@
 struct ConvertOptions {
     std::string input;    // "-" reads standard input
     std::string output;   // empty: derived from the input; "-" is standard output
-    std::string settings; // empty: Tolvane.ini beside the executable
+    std::string settings; // empty: the settings file the desktop program reads
     std::string lineMap;  // empty: not written
     std::string path;     // empty: not written
     bool quiet = false;
     bool strict = false;
     bool help = false;
+    bool showSettingsPath = false; // print the settings file's path and stop
 };
 
 // Parses the arguments after the program name. Returns false and sets `error`

@@ -1,6 +1,5 @@
 // tolvane-convert: one conversion run without a window, as the desktop program
 // makes it right after start-up, from a G-code file to a PROFILER command file.
-#include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <filesystem>
@@ -16,6 +15,9 @@
 #include "engine/Conversion.h"
 #include "engine/Gcode.h"
 #include "engine/Settings.h"
+#include "engine/platform/CommandLine.h"
+#include "engine/platform/OutputFile.h"
+#include "engine/platform/Paths.h"
 
 namespace {
 
@@ -28,12 +30,11 @@ const char* const kProgram = "tolvane-convert";
 
 void writeStderr(const std::string& text)
 {
-    std::fwrite(text.data(), 1, text.size(), stderr);
+    writeStandardError(text);
 }
 
 int fail(int status, const std::string& message)
 {
-    std::fflush(stdout);
     writeStderr(std::string(kProgram) + ": " + message + "\n");
     if (status == kExitUsage)
         writeStderr(std::string("Try '") + kProgram + " --help' for more information.\n");
@@ -88,10 +89,10 @@ class CliObserver : public ConversionObserver {
 std::string comparableName(const std::string& path)
 {
     std::error_code ec;
-    std::filesystem::path full = std::filesystem::absolute(path, ec);
+    std::filesystem::path full = std::filesystem::absolute(pathFromUtf8(path), ec);
     if (!ec)
         full = std::filesystem::weakly_canonical(full, ec);
-    return ec ? path : full.string();
+    return ec ? path : utf8FromPath(full);
 }
 
 struct Target {
@@ -131,8 +132,8 @@ int run(const ConvertOptions& options)
         }
     }
 
-    // An explicitly named settings file must exist; the default one beside
-    // the executable is optional, as it is for the desktop program.
+    // An explicitly named settings file must exist; the default one is
+    // optional, as it is for the desktop program.
     if (!options.settings.empty()) {
         ByteBuffer settingsBytes;
         std::string error;
@@ -214,15 +215,24 @@ int run(const ConvertOptions& options)
 
 int main(int argc, char** argv)
 {
-    std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    const std::vector<std::string> args = commandLineArguments(argc, argv);
     ConvertOptions options;
     std::string error;
     if (!parseOptions(args, options, error))
         return fail(kExitUsage, error);
-    if (options.help) {
-        std::string text = usageText();
-        std::fwrite(text.data(), 1, text.size(), stdout);
-        return std::fflush(stdout) == 0 ? kExitOk : kExitFile;
+    // Through the platform layer, as the command file is: the bytes go out
+    // unchanged (no line ends added by a C library's text mode).
+    auto print = [&](const std::string& text) {
+        OutputFile out;
+        out.openStandardOutput();
+        return out.write(text.data(), text.size(), error) ? kExitOk : kExitFile;
+    };
+    if (options.help)
+        return print(usageText());
+    if (options.showSettingsPath) {
+        if (!options.settings.empty())
+            overrideSettingsFilePath(options.settings);
+        return print(settingsFilePath() + "\n");
     }
     int status = kExitFile;
     try {
@@ -237,6 +247,5 @@ int main(int argc, char** argv)
     }
     // Every file is complete and closed (or removed) by now. Skip the
     // destruction of the tool-path store and of the other big results.
-    std::fflush(nullptr);
     std::_Exit(status);
 }

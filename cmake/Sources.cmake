@@ -9,3 +9,15 @@ function(tolvane_glob out)
   list(SORT files)
   set(${out} ${files} PARENT_SCOPE)
 endfunction()
+
+# Files named *_posix.cpp build everywhere but on Windows, *_windows.cpp only
+# on Windows: the one place where the system decides what is compiled.
+function(tolvane_for_this_system var)
+  set(files ${${var}})
+  if(WIN32)
+    list(FILTER files EXCLUDE REGEX "_posix\\.cpp$")
+  else()
+    list(FILTER files EXCLUDE REGEX "_windows\\.cpp$")
+  endif()
+  set(${var} ${files} PARENT_SCOPE)
+endfunction()

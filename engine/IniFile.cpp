@@ -3,7 +3,7 @@
 #include "engine/IniText.h"
 
 #include <cstring>
-#include <string.h>
+#include <string_view>
 #include <utility>
 
 namespace {
@@ -108,11 +108,15 @@ std::optional<Found> nextKeyLine(const std::string& s, std::size_t pos, std::siz
     if (!hit)
         return std::nullopt;
     const std::size_t at = static_cast<std::size_t>(static_cast<const char*>(hit) - d);
+    // The line starts after the last line break before the "=" (searched
+    // backwards: the key's own line is short, the text before it may not be).
     std::size_t begin = pos;
-    if (const void* lf = ::memrchr(d + pos, '\n', at - pos))
-        begin = static_cast<std::size_t>(static_cast<const char*>(lf) - d) + 1;
-    if (const void* cr = ::memrchr(d + begin, '\r', at - begin))
-        begin = static_cast<std::size_t>(static_cast<const char*>(cr) - d) + 1;
+    if (const std::size_t lf = std::string_view(d + pos, at - pos).rfind('\n');
+        lf != std::string_view::npos)
+        begin = pos + lf + 1;
+    if (const std::size_t cr = std::string_view(d + begin, at - begin).rfind('\r');
+        cr != std::string_view::npos)
+        begin += cr + 1;
     const Line line = lineAt(s, begin);
     return Found{begin, line.next, trim(std::string_view(d + begin, at - begin))};
 }
@@ -214,6 +218,12 @@ std::size_t IniFile::findKey(SectionIndex& index, std::string_view key) const
     if (index.indexedTo == pos)
         index.indexedTo = index.span.end;
     return std::string::npos;
+}
+
+void IniFile::replaceContent(std::string bytes)
+{
+    content_ = std::move(bytes);
+    changed();
 }
 
 void IniFile::changed()

@@ -63,6 +63,10 @@ class IniFile {
     // separator of the program's locale.
     void writeFloat(std::string_view section, std::string_view key, float value);
 
+    // Replaces the whole text, for a copy of another settings file; save()
+    // then writes it even when it is empty.
+    void replaceContent(std::string bytes);
+
     // True after a write changed the text.
     bool modified() const { return modified_; }
 

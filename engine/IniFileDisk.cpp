@@ -1,13 +1,8 @@
 // Reading the settings file whole and replacing it atomically.
 #include "engine/IniFile.h"
-#include "engine/PosixWrite.h"
+#include "engine/platform/AtomicFile.h"
+#include "engine/platform/InputFile.h"
 
-#include <cerrno>
-#include <cstdlib>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <utility>
 
 namespace {
@@ -15,11 +10,6 @@ namespace {
 // A settings file is a few kilobytes; anything beyond this is not one, and
 // reading it would only tie up memory.
 constexpr std::size_t kMaxFileSize = 256u * 1024u * 1024u;
-
-std::string errnoText(int err)
-{
-    return std::strerror(err);
-}
 
 } // namespace
 
@@ -34,49 +24,39 @@ bool readSettingsFileBytes(const std::string& path, std::string& bytes, bool& ex
         bytes.clear();
         return false;
     };
-    // O_NONBLOCK: a FIFO put in the file's place must not block the program.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-        if (errno == ENOENT || errno == ENOTDIR)
-            return true;
+    std::string reason;
+    InputFile file;
+    // A FIFO put in the file's place must not block the program.
+    switch (file.open(path, true, reason)) {
+    case InputFile::Opened::Missing:
+        return true;
+    case InputFile::Opened::Failed:
         exists = true;
-        return fail(errnoText(errno));
+        return fail(reason);
+    case InputFile::Opened::Yes:
+        break;
     }
     exists = true;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0) {
-        const int err = errno;
-        ::close(fd);
-        return fail(errnoText(err));
-    }
-    if (!S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return fail(S_ISDIR(st.st_mode) ? "is a folder, not a file" : "is not a regular file");
-    }
-    if (static_cast<unsigned long long>(st.st_size) > kMaxFileSize) {
-        ::close(fd);
+    FileKind kind = FileKind::Missing;
+    std::uint64_t size = 0;
+    if (!file.status(kind, size, reason))
+        return fail(reason);
+    if (kind != FileKind::Regular)
+        return fail(kind == FileKind::Folder ? "is a folder, not a file" : "is not a regular file");
+    if (size > kMaxFileSize)
         return fail("file too large");
-    }
-    bytes.reserve(static_cast<std::size_t>(st.st_size));
+    bytes.reserve(static_cast<std::size_t>(size));
     char buffer[65536];
     for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            const int err = errno;
-            ::close(fd);
-            return fail(errnoText(err));
-        }
+        std::size_t n = 0;
+        if (!file.read(buffer, sizeof buffer, n, reason))
+            return fail(reason);
         if (n == 0)
             break;
-        if (bytes.size() + static_cast<std::size_t>(n) > kMaxFileSize) {
-            ::close(fd);
+        if (bytes.size() + n > kMaxFileSize)
             return fail("file too large");
-        }
-        bytes.append(buffer, static_cast<std::size_t>(n));
+        bytes.append(buffer, n);
     }
-    ::close(fd);
     return true;
 }
 
@@ -101,55 +81,16 @@ bool IniFile::save(std::string* error)
 
     // A settings file that is a symbolic link is replaced where it points to,
     // so that the link itself survives.
-    std::string target = path_;
-    struct stat lst {};
-    if (::lstat(path_.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode)) {
-        if (char* real = ::realpath(path_.c_str(), nullptr)) {
-            target = real;
-            std::free(real);
-        }
-    }
-    mode_t mode = 0644;
-    struct stat st {};
-    if (::stat(target.c_str(), &st) == 0)
-        mode = st.st_mode & 07777;
-
-    const std::size_t slash = target.rfind('/');
-    const std::string dir = slash == std::string::npos ? "." : target.substr(0, slash + 1);
-    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-    std::string temp = (slash == std::string::npos ? std::string() : dir) + "." + base + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0)
-        return fail(target,
-                    "cannot create a temporary file in its folder (" + errnoText(errno) + ")");
-    int err = 0;
-    bool ok = writeAll(fd, content_.data(), content_.size(), err);
-    if (ok && ::fchmod(fd, mode) != 0) {
-        ok = false;
-        err = errno;
-    }
-    if (ok && ::fsync(fd) != 0) {
-        ok = false;
-        err = errno;
-    }
-    if (::close(fd) != 0 && ok) {
-        ok = false;
-        err = errno;
-    }
-    if (ok && ::rename(temp.c_str(), target.c_str()) != 0) {
-        ok = false;
-        err = errno;
-    }
-    if (!ok) {
-        ::unlink(temp.c_str());
-        return fail(target, errnoText(err));
-    }
-    // Make the rename itself durable.
-    const int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dfd >= 0) {
-        ::fsync(dfd);
-        ::close(dfd);
-    }
+    AtomicFile file;
+    std::string reason;
+    if (!file.create(path_, reason))
+        return fail(file.target(),
+                    file.targetRefused()
+                        ? reason
+                        : "cannot create a temporary file in its folder (" + reason + ")");
+    if (!file.write(content_.data(), content_.size(), reason) || !file.finish(reason) ||
+        !file.commit(reason))
+        return fail(file.target(), reason);
     modified_ = false;
     exists_ = true;
     return true;

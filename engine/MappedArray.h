@@ -1,10 +1,11 @@
-// A growable array of plain values in an anonymous memory mapping of its own.
+// A growable array of plain values in a block of memory of its own.
 //
 // The big results of a conversion (command text, line offsets, tool-path
-// points) grow to tens of megabytes. Kept in a mapping, growing moves their
-// pages (mremap) instead of copying them into fresh ones, pages never written
-// are never made resident, and a block of 2 MB or more may be backed by huge
-// pages, which spares the page faults of ordinary ones.
+// points) grow to tens of megabytes. Kept in a block taken from the system
+// (engine/platform/GrowingBlocks.h), growing moves their pages instead of
+// copying them where the system can (mremap on Linux), pages never written
+// are never made resident, and on Linux a block of 2 MB or more may be backed
+// by huge pages, which spares the page faults of ordinary ones.
 #pragma once
 
 #include <cstddef>
@@ -12,16 +13,7 @@
 #include <type_traits>
 #include <utility>
 
-namespace mapped {
-
-// Maps (old == nullptr) or remaps a block; throws std::bad_alloc on failure.
-void* grow(void* old, std::size_t oldBytes, std::size_t newBytes);
-void release(void* block, std::size_t bytes);
-// Asks for huge pages in the whole 2 MB pages inside a block that some other
-// allocator made (a big std::vector). Only for blocks that are never remapped.
-void adviseHugePages(const void* begin, std::size_t bytes);
-
-} // namespace mapped
+#include "engine/platform/GrowingBlocks.h"
 
 template <typename T> class MappedArray {
     static_assert(std::is_trivially_copyable_v<T>);

@@ -1,20 +1,17 @@
 #include "engine/Settings.h"
 
 #include <array>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
-#include <limits.h>
 #include <memory>
 #include <utility>
-#include <sys/stat.h>
-#include <time.h>
-#include <unistd.h>
 
 #include "engine/IniFile.h"
+#include "engine/platform/FileStatus.h"
 
 namespace {
 
-std::string overriddenPath;
 // What the last load could not use (see settingsProblems), as sentences
 // and as values.
 std::vector<std::string> problems;
@@ -249,63 +246,48 @@ float readSpeed(const IniFile& ini, const char* key, float def)
 // changed again with the same times: such a copy is never used again.
 struct CachedFile {
     std::string path;
-    struct stat st {};
+    FileStatus st;
     std::unique_ptr<IniFile> ini;
 };
 CachedFile cache;
 
-bool sameFile(const struct stat& a, const struct stat& b)
+bool sameFileState(const FileStatus& a, const FileStatus& b)
 {
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
-           a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec &&
-           a.st_ctim.tv_sec == b.st_ctim.tv_sec && a.st_ctim.tv_nsec == b.st_ctim.tv_nsec;
+    return sameFile(a, b) && a.size == b.size && a.modifiedNs == b.modifiedNs &&
+           a.changedNs == b.changedNs;
+}
+
+std::int64_t wholeSeconds(std::int64_t nanoseconds)
+{
+    return nanoseconds / 1'000'000'000;
 }
 
 const IniFile& settingsFile()
 {
     const std::string path = settingsFilePath();
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+    FileStatus st;
+    if (!fileStatus(path, st) || st.kind != FileKind::Regular || !st.identityKnown) {
         cache.ini = std::make_unique<IniFile>(path);
         cache.path.clear();
         return *cache.ini;
     }
-    if (!cache.ini || cache.path != path || !sameFile(cache.st, st)) {
+    if (!cache.ini || cache.path != path || !sameFileState(cache.st, st)) {
         cache.ini = std::make_unique<IniFile>(path);
         cache.path = path;
         cache.st = st;
-        struct stat after {};
-        timespec now{};
-        ::clock_gettime(CLOCK_REALTIME, &now);
+        FileStatus after;
+        const std::int64_t now = std::chrono::duration_cast<std::chrono::seconds>(
+                                     std::chrono::system_clock::now().time_since_epoch())
+                                     .count();
         const bool recent =
-            now.tv_sec - st.st_mtim.tv_sec < 3 || now.tv_sec - st.st_ctim.tv_sec < 3;
-        if (recent || ::stat(path.c_str(), &after) != 0 || !sameFile(after, st))
+            now - wholeSeconds(st.modifiedNs) < 3 || now - wholeSeconds(st.changedNs) < 3;
+        if (recent || !fileStatus(path, after) || !sameFileState(after, st))
             cache.path.clear();
     }
     return *cache.ini;
 }
 
 } // namespace
-
-std::string settingsFilePath()
-{
-    if (!overriddenPath.empty())
-        return overriddenPath;
-    char buffer[PATH_MAX];
-    const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-    if (n <= 0)
-        return "Tolvane.ini";
-    const std::string exe(buffer, static_cast<std::size_t>(n));
-    const std::size_t slash = exe.rfind('/');
-    if (slash == std::string::npos)
-        return "Tolvane.ini";
-    return exe.substr(0, slash + 1) + "Tolvane.ini";
-}
-
-void overrideSettingsFilePath(const std::string& path)
-{
-    overriddenPath = path;
-}
 
 StepsPerMmTexts loadMachineSettings(const std::function<void()>& showAboutBox)
 {
@@ -388,7 +370,10 @@ std::string frenchText(int key)
 
 bool setShowAboutAtStart(bool flag, std::string* error)
 {
-    IniFile ini(settingsFilePath());
+    std::string path;
+    if (!prepareSettingsForWriting(path, error))
+        return false;
+    IniFile ini(path);
     ini.writeBool("About", "Affiche", flag);
     return ini.save(error);
 }

@@ -1,6 +1,6 @@
-// The settings file "Tolvane.ini" beside the executable: machine mechanics,
-// speeds, arc precision, editor and driver commands, the user-interface
-// language, the numbered text table and the About blocks.
+// The settings file "Tolvane.ini": machine mechanics, speeds, arc precision,
+// editor and driver commands, the user-interface language, the numbered text
+// table and the About blocks. Which file that is: engine/SettingsPath.h.
 #pragma once
 
 #include <functional>
@@ -8,11 +8,7 @@
 #include <vector>
 
 #include "engine/Gcode.h"
-
-// The executable's directory followed by "Tolvane.ini" (or the file set with
-// overrideSettingsFilePath, used by the converter's --settings and by tests).
-std::string settingsFilePath();
-void overrideSettingsFilePath(const std::string& path); // empty: back to the default
+#include "engine/SettingsPath.h"
 
 // Whole-number steps per millimetre as text, the loader's hand-over to the
 // conversion run (the main window keeps them in its hidden Ofx/Ofy/Ofz).
@@ -61,6 +57,7 @@ std::string lookupText(int language, int key);
 // The built-in French text of a key, "" for an unknown key.
 std::string frenchText(int key);
 
-// Writes About/Affiche. Returns false and fills `error` when the file could
-// not be written.
+// Writes About/Affiche (into the user's own file when the program's folder is
+// not writable, see prepareSettingsForWriting). Returns false and fills
+// `error` with the path and the reason when the file could not be written.
 bool setShowAboutAtStart(bool flag, std::string* error = nullptr);

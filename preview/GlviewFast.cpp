@@ -1,19 +1,19 @@
 #include "preview/GlviewFast.h"
 
+#include "engine/platform/GrowingBlocks.h"
 #include "preview/Trajectoires.h"
 
 #include <GL/gl.h>
-#include <sys/mman.h>
 
 #include <algorithm>
 #include <cstdint>
+#include <new>
 
 namespace {
 
 // Lines per glDrawArrays call: keeps each draw within GLsizei and lets the
 // driver copy the client arrays in pieces.
 constexpr std::size_t kVerticesPerDraw = std::size_t{1} << 18;
-constexpr std::size_t kHugePage = std::size_t{2} << 20;
 
 bool shown(const tpoint1& p, bool showRapid, bool showFeed)
 {
@@ -32,20 +32,19 @@ bool PathArrays::allocate(std::size_t lines)
     clear();
     if (lines == 0)
         return true;
-    if (lines > SIZE_MAX / (2 * sizeof(PathVertex)) - kHugePage)
+    if (lines > SIZE_MAX / (2 * sizeof(PathVertex)))
         return false;
-    mappingBytes = 2 * lines * sizeof(PathVertex) + kHugePage;
-    mapping =
-        ::mmap(nullptr, mappingBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (mapping == MAP_FAILED) {
+    // A block of its own from the system: on Linux 2 MB-aligned and backed
+    // by huge pages, which spares the page faults of filling it.
+    const std::size_t bytes = 2 * lines * sizeof(PathVertex);
+    try {
+        mapping = mapped::grow(nullptr, 0, bytes);
+    } catch (const std::bad_alloc&) {
         mapping = nullptr;
-        mappingBytes = 0;
         return false;
     }
-    auto start =
-        (reinterpret_cast<std::uintptr_t>(mapping) + kHugePage - 1) / kHugePage * kHugePage;
-    ::madvise(reinterpret_cast<void*>(start), mappingBytes - kHugePage, MADV_HUGEPAGE);
-    vertices = reinterpret_cast<PathVertex*>(start);
+    mappingBytes = bytes;
+    vertices = static_cast<PathVertex*>(mapping);
     return true;
 }
 
@@ -97,7 +96,7 @@ bool PathArrays::builtFor(const piece* store, bool showRapid, bool showFeed) con
 void PathArrays::clear()
 {
     if (mapping)
-        ::munmap(mapping, mappingBytes);
+        mapped::release(mapping, mappingBytes);
     mapping = nullptr;
     mappingBytes = 0;
     vertices = nullptr;

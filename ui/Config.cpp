@@ -362,7 +362,15 @@ void TForm2::BitBtn1Click()
     const int language =
         LangueChoisie->findText(LangueChoisie->currentText().trimmed(), Qt::MatchFixedString);
 
-    IniFile ini(settingsFilePath());
+    // An installed Tolvane writes into the user's own file, made now from
+    // the file beside the program when it does not exist yet.
+    std::string path;
+    std::string error;
+    if (!prepareSettingsForWriting(path, &error)) {
+        showError(this, settingsNotSavedText(language_, error));
+        return;
+    }
+    IniFile ini(path);
     ini.writeString("Applications", "Editeur", pathBytes(EditorName, editorLoaded_));
     ini.writeString("Applications", "Driver", pathBytes(DriverName, driverLoaded_));
     ini.writeFloat("Machine", "Pas de vis X", real(PasVisX));
@@ -376,7 +384,6 @@ void TForm2::BitBtn1Click()
     // Stored as typed: the loader reads either decimal separator.
     ini.writeString("Machine", "Precision", utf8(Precision->text()));
     ini.writeInteger("Langue", "current", language);
-    std::string error;
     if (!ini.save(&error)) {
         showError(this, settingsNotSavedText(language_, error));
         return;

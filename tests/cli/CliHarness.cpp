@@ -1,30 +1,22 @@
 #include "tests/cli/CliHarness.h"
 
 #include <charconv>
-#include <chrono>
-#include <cstring>
 #include <cstdint>
-#include <cstdlib>
-#include <fcntl.h>
 #include <fstream>
-#include <signal.h>
-#include <spawn.h>
 #include <stdexcept>
 #include <string_view>
-#include <sys/wait.h>
-#include <thread>
-#include <unistd.h>
 
-extern char** environ;
+#include "engine/platform/Paths.h"
+#include "tests/support/TestSystem.h"
 
 namespace clitest {
 
 TempDir::TempDir()
 {
-    std::string pattern = (fs::temp_directory_path() / "tolvane-cli-XXXXXX").string();
-    if (!::mkdtemp(pattern.data()))
-        throw std::runtime_error("mkdtemp failed");
-    dir = pattern;
+    const std::string made = testsys::makeTempFolder("tolvane-cli-");
+    if (made.empty())
+        throw std::runtime_error("cannot make a temporary folder");
+    dir = pathFromUtf8(made);
 }
 
 TempDir::~TempDir()
@@ -37,11 +29,16 @@ TempDir::~TempDir()
     fs::remove_all(dir, ec);
 }
 
+fs::path TempDir::operator/(const std::string& name) const
+{
+    return dir / pathFromUtf8(name);
+}
+
 std::string TempDir::write(const std::string& name, const std::string& bytes) const
 {
-    fs::path path = dir / name;
+    fs::path path = *this / name;
     writeFile(path, bytes);
-    return path.string();
+    return utf8FromPath(path);
 }
 
 std::string TempDir::defaultSettings() const
@@ -53,7 +50,7 @@ std::string readFile(const fs::path& path)
 {
     std::ifstream in(path, std::ios::binary);
     if (!in)
-        throw std::runtime_error("cannot read " + path.string());
+        throw std::runtime_error("cannot read " + utf8FromPath(path));
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
@@ -62,61 +59,7 @@ void writeFile(const fs::path& path, const std::string& bytes)
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     if (!out)
-        throw std::runtime_error("cannot write " + path.string());
-}
-
-Outcome runProgram(const std::vector<std::string>& command, const std::string& stdinFile,
-                   const std::string& workDir, int timeoutSeconds)
-{
-    TempDir streams;
-    std::string outPath = (streams / "stdout").string();
-    std::string errPath = (streams / "stderr").string();
-    std::string inPath = stdinFile.empty() ? "/dev/null" : stdinFile;
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    if (!workDir.empty())
-        posix_spawn_file_actions_addchdir_np(&actions, workDir.c_str());
-    posix_spawn_file_actions_addopen(&actions, 0, inPath.c_str(), O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
-
-    std::vector<std::string> argStore = command;
-    std::vector<char*> argv;
-    for (std::string& a : argStore)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-
-    Outcome run;
-    pid_t pid = 0;
-    int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0)
-        throw std::runtime_error("cannot start " + command[0] + ": " + std::strerror(rc));
-
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
-    int status = 0;
-    for (;;) {
-        pid_t done = ::waitpid(pid, &status, WNOHANG);
-        if (done == pid)
-            break;
-        if (std::chrono::steady_clock::now() > deadline) {
-            run.timedOut = true;
-            ::kill(pid, SIGKILL);
-            ::waitpid(pid, &status, 0);
-            break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    if (WIFEXITED(status))
-        run.exitCode = WEXITSTATUS(status);
-    else if (WIFSIGNALED(status))
-        run.signal = WTERMSIG(status);
-    run.out = readFile(outPath);
-    run.err = readFile(errPath);
-    return run;
+        throw std::runtime_error("cannot write " + utf8FromPath(path));
 }
 
 Outcome runConverter(const std::vector<std::string>& args, const std::string& stdinFile,

@@ -12,7 +12,7 @@ namespace fs = std::filesystem;
 
 struct Outcome {
     int exitCode = -1; // -1 when the process did not exit normally
-    int signal = 0;    // the signal that ended it, 0 when it exited
+    int signal = 0;    // the signal (Windows: the exception) that ended it, 0 when it exited
     bool timedOut = false;
     std::string out; // standard output
     std::string err; // standard error
@@ -27,8 +27,10 @@ class TempDir {
     TempDir& operator=(const TempDir&) = delete;
 
     const fs::path& path() const { return dir; }
-    fs::path operator/(const std::string& name) const { return dir / name; }
-    // Writes `bytes` to `name` inside the folder and returns the full path.
+    // `name` (UTF-8) inside the folder.
+    fs::path operator/(const std::string& name) const;
+    // Writes `bytes` to `name` inside the folder and returns the full path
+    // (UTF-8).
     std::string write(const std::string& name, const std::string& bytes) const;
     // An empty settings file: every key takes its built-in default.
     std::string defaultSettings() const;
@@ -37,9 +39,10 @@ class TempDir {
     fs::path dir;
 };
 
-// Runs command[0] (a full path) with the other arguments; standard input
-// comes from `stdinFile` (or /dev/null); it runs in `workDir` when one is
-// given. A run that takes longer than `timeoutSeconds` is killed.
+// Runs command[0] (a full path) with the other arguments, all UTF-8;
+// standard input comes from `stdinFile` (or nothing); it runs in `workDir`
+// when one is given. A run that takes longer than `timeoutSeconds` is killed.
+// (CliProcess_posix.cpp, CliProcess_windows.cpp)
 Outcome runProgram(const std::vector<std::string>& command, const std::string& stdinFile = "",
                    const std::string& workDir = "", int timeoutSeconds = 120);
 

@@ -1,13 +1,12 @@
 // File errors: what cannot be read or written is named with its reason, the
 // exit status is 1, and no file is left half written or replaced.
 #include <algorithm>
-#include <cstdlib>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
 #include <thread>
 
+#include "engine/platform/Paths.h"
 #include "tests/cli/CliHarness.h"
+#include "tests/support/TestSystem.h"
 
 namespace {
 
@@ -20,7 +19,7 @@ std::vector<std::string> entries(const fs::path& dir)
 {
     std::vector<std::string> names;
     for (const auto& e : fs::directory_iterator(dir))
-        names.push_back(e.path().filename().string());
+        names.push_back(utf8FromPath(e.path().filename()));
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -49,7 +48,7 @@ TEST_P(FileErrors, ExitOneNamingTheFileAndKeepEverythingElse)
         if (a == "OUT")
             return out;
         if (a.compare(0, 4, "DIR/") == 0)
-            return (dir / a.substr(4)).string();
+            return utf8FromPath(dir / a.substr(4));
         return a;
     };
     std::vector<std::string> args;
@@ -105,18 +104,16 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ConverterFiles, FullDiskIsAFailureNotASuccess)
 {
     // /dev/full accepts the open and fails every write with ENOSPC.
-    if (!fs::exists("/dev/full"))
-        GTEST_SKIP() << "no /dev/full";
+    std::string full;
+    if (const std::string why = testsys::fullDevice(full); !why.empty())
+        GTEST_SKIP() << why;
     TempDir dir;
     std::string input = dir.write("p.nc", "G0 X1\n");
-    std::string script = "exec \"" TOLVANE_CONVERT "\" --settings \"" + dir.defaultSettings() +
-                         "\" -o - \"" + input + "\" > /dev/full";
-    std::string errFile = (dir / "err.txt").string();
-    int status = std::system((script + " 2> \"" + errFile + "\"").c_str());
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 1);
-    EXPECT_NE(readFile(errFile).find("standard output: No space left on device"), std::string::npos)
-        << readFile(errFile);
+    Outcome run = runProgram({"/bin/sh", "-c", "exec \"$0\" \"$@\" > " + full, TOLVANE_CONVERT,
+                              "--settings", dir.defaultSettings(), "-o", "-", input});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("standard output: No space left on device"), std::string::npos)
+        << run.err;
 }
 
 TEST(ConverterFiles, ReplacesAnExistingCommandFileWhole)
@@ -124,14 +121,16 @@ TEST(ConverterFiles, ReplacesAnExistingCommandFileWhole)
     TempDir dir;
     std::string input = dir.write("p.nc", "G0 X1\n");
     std::string out = dir.write("p.Cbr", std::string(100000, 'x'));
-    ::chmod(out.c_str(), 0640);
+    const bool modes = testsys::setMode(out, 0640).empty();
     Outcome run = runConverter({"--settings", dir.defaultSettings(), input});
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(readFile(out),
+    EXPECT_EQ(readFile(dir / "p.Cbr"),
               "OF X: 40, Y:40, Z:40;\r\nVS 50.00\r\n@ZU 30.00\r\n@ZD 30.00\r\nPA 40,0;\r\n");
-    struct stat info {};
-    ASSERT_EQ(::stat(out.c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0640u) << "the file keeps its permissions";
+    if (modes) {
+        unsigned mode = 0;
+        ASSERT_EQ(testsys::modeOf(out, mode), "");
+        EXPECT_EQ(mode & 0777, 0640u) << "the file keeps its permissions";
+    }
     EXPECT_EQ(entries(dir.path()), (std::vector<std::string>{"defaults.ini", "p.Cbr", "p.nc"}));
 }
 
@@ -142,10 +141,12 @@ TEST(ConverterFiles, WritesIntoANamedPipeWithoutReplacingIt)
     TempDir dir;
     std::string input = dir.write("p.nc", "G0 X1\n");
     fs::path fifo = dir / "pipe.Cbr";
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    if (const std::string why = testsys::makeFifo(utf8FromPath(fifo)); !why.empty())
+        GTEST_SKIP() << why;
     std::string received;
     std::thread reader([&] { received = readFile(fifo); });
-    Outcome run = runConverter({"--settings", dir.defaultSettings(), "-o", fifo.string(), input});
+    Outcome run =
+        runConverter({"--settings", dir.defaultSettings(), "-o", utf8FromPath(fifo), input});
     reader.join();
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_TRUE(fs::is_fifo(fifo));
@@ -158,12 +159,14 @@ TEST(ConverterFiles, WritesThroughASymbolicLink)
     TempDir dir;
     std::string input = dir.write("p.nc", "G0 X1\n");
     std::string real = dir.write("real.Cbr", "old");
-    fs::create_symlink(real, dir / "link.Cbr");
+    if (const std::string why = testsys::makeSymlink(real, utf8FromPath(dir / "link.Cbr"));
+        !why.empty())
+        GTEST_SKIP() << why;
     Outcome run = runConverter(
-        {"--settings", dir.defaultSettings(), "-o", (dir / "link.Cbr").string(), input});
+        {"--settings", dir.defaultSettings(), "-o", utf8FromPath(dir / "link.Cbr"), input});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_TRUE(fs::is_symlink(dir / "link.Cbr"));
-    EXPECT_NE(readFile(real).find("PA 40,0;"), std::string::npos);
+    EXPECT_NE(readFile(dir / "real.Cbr").find("PA 40,0;"), std::string::npos);
 }
 
 struct SameFileCase {

@@ -183,6 +183,19 @@ TEST(SampleProgram, ShowsArcsDrillingCyclesAndTheSpindle)
     EXPECT_GT(c.lines.size(), 2 * c.lineMap.size());
 }
 
+// What `scripts/run.sh` writes without a display, and what a fresh clone is
+// checked against: the sample with the shipped settings, byte for byte.
+TEST(SampleProgram, MatchesItsRecordedCommandFile)
+{
+    TempDir dir;
+    const fs::path resources = fs::path(TOLVANE_TEST_DATA) / "../../resources";
+    const std::string out = (dir / "plate.Cbr").string();
+    const Outcome run = runConverter({"--settings", (resources / "Tolvane.ini").string(), "-o", out,
+                                      (resources / "samples/plate.nc").string()});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(readFile(out), readFile(fs::path(TOLVANE_TEST_DATA) / "expected/plate.Cbr"));
+}
+
 // ---- hostile input ----
 
 std::string repeat(const std::string& text, std::size_t bytes)

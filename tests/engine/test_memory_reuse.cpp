@@ -2,15 +2,14 @@
 // F5). Each run must replace the tool-path store and the command list, not add
 // to them: after the second run the process holds no more than after the first.
 #include <gtest/gtest.h>
-#include <malloc.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "engine/Conversion.h"
 #include "engine/Gcode.h"
 #include "preview/Trajectoires.h"
+#include "tests/support/TestSystem.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define TOLVANE_HEAP_INTERCEPTED 1
@@ -21,27 +20,6 @@
 #endif
 
 namespace {
-
-// Heap blocks in use plus the process's mapped pages (the store's own mapping
-// counts there).
-struct Held {
-    size_t heap = 0;
-    size_t mapped = 0;
-};
-
-Held held()
-{
-    Held h;
-    const struct mallinfo2 info = mallinfo2();
-    h.heap = info.uordblks + info.hblkhd;
-    if (std::FILE* f = std::fopen("/proc/self/statm", "r")) {
-        unsigned long pages = 0;
-        if (std::fscanf(f, "%lu", &pages) == 1)
-            h.mapped = pages * 4096ul;
-        std::fclose(f);
-    }
-    return h;
-}
 
 // 20 000 lines of every kind of move: rapids, cuts, arcs, a staircase, a
 // drilling row, and a comment.
@@ -76,7 +54,7 @@ TEST(MemoryReuse, ReRunsHoldNoMoreThanTheFirstRun)
     std::vector<int32_t> lineMap;
     ConversionObserver quiet;
 
-    std::vector<Held> after;
+    std::vector<testsys::MemoryHeld> after;
     size_t commands = 0, points = 0;
     for (int run = 0; run < 4; ++run) {
         runConversion(program, "40", "40", "40", output, lineMap, quiet);
@@ -89,13 +67,13 @@ TEST(MemoryReuse, ReRunsHoldNoMoreThanTheFirstRun)
         // The same program gives the same result every time.
         EXPECT_EQ(output.size(), commands);
         EXPECT_EQ(trajectoryStore->pointCount(), points);
-        after.push_back(held());
+        after.push_back(testsys::memoryHeld());
     }
     // The first run may leave lasting caches behind; from the second on,
     // nothing may grow. A few kilobytes cover the allocator's own book-keeping.
     for (size_t run = 2; run < after.size(); ++run) {
         EXPECT_LE(after[run].heap, after[1].heap + 64 * 1024) << "heap after run " << run + 1;
-        EXPECT_LE(after[run].mapped, after[1].mapped + 1024 * 1024)
+        EXPECT_LE(after[run].pages, after[1].pages + 1024 * 1024)
             << "mapped pages after run " << run + 1;
     }
 }

@@ -4,12 +4,11 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <sstream>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 #include "EngineTestUtil.h"
@@ -45,7 +44,8 @@ class SettingsTest : public ::testing::Test {
     void writeFile(const std::string& bytes)
     {
         // A new file each time, as an editor would save it.
-        ::unlink(path.c_str());
+        std::error_code ignored;
+        std::filesystem::remove(pathFromUtf8(path), ignored);
         settingsfiles::writeBytes(path, bytes);
     }
     StepsPerMmTexts load(bool* aboutShown = nullptr)
@@ -281,13 +281,13 @@ TEST_F(SettingsTest, UnusableValuesAreKeptAsValues)
         EXPECT_NE(settingsProblems()[i].find(want[i].key), std::string::npos) << i;
     }
     // A file that cannot be read gives one problem naming it; a good one none.
-    ::unlink(path.c_str());
-    ASSERT_EQ(::mkdir(path.c_str(), 0700), 0);
+    std::filesystem::remove(pathFromUtf8(path));
+    ASSERT_TRUE(std::filesystem::create_directory(pathFromUtf8(path)));
     load();
     ASSERT_EQ(settingsProblemDetails().size(), 1u);
     EXPECT_EQ(settingsProblemDetails()[0].kind, Kind::Unreadable);
     EXPECT_NE(settingsProblemDetails()[0].text.find(path), std::string::npos);
-    ::rmdir(path.c_str());
+    std::filesystem::remove(pathFromUtf8(path));
     writeFile("[Machine]\nPas de vis X=4\n");
     load();
     EXPECT_TRUE(settingsProblemDetails().empty());
@@ -299,7 +299,7 @@ TEST_F(SettingsTest, TextTableFollowsChangesOnDisk)
     EXPECT_EQ(lookupText(1, 0), "Datei");
     writeFile("[DE]\n0=Dater\n");
     EXPECT_EQ(lookupText(1, 0), "Dater");
-    ::unlink(path.c_str());
+    std::filesystem::remove(pathFromUtf8(path));
     EXPECT_EQ(lookupText(1, 0), "Fichier");
 }
 

@@ -9,16 +9,17 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <random>
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <unistd.h>
 #include <vector>
 
 #include "engine/Conversion.h"
 #include "engine/Gcode.h"
 #include "engine/IniFile.h"
 #include "engine/Settings.h"
+#include "engine/platform/Paths.h"
 #include "preview/Trajectoires.h"
 
 namespace fuzzentry {
@@ -40,19 +41,24 @@ inline const char* scratchFolder()
 {
     static char path[4096] = {};
     if (path[0] == '\0') {
-        const char* base = std::getenv("TMPDIR");
-        const std::string pattern =
-            std::string(base && *base ? base : "/tmp") + "/tolvane-fuzz-XXXXXX";
-        if (pattern.size() >= sizeof path)
-            throw std::runtime_error("TMPDIR too long: " + pattern);
-        pattern.copy(path, pattern.size());
-        if (::mkdtemp(path) == nullptr) {
-            path[0] = '\0';
-            throw std::runtime_error("cannot make a scratch folder under " + pattern);
+        const std::filesystem::path base = std::filesystem::temp_directory_path();
+        std::random_device random;
+        std::string made;
+        for (int attempt = 0; attempt < 100 && made.empty(); ++attempt) {
+            const std::filesystem::path dir =
+                base / ("tolvane-fuzz-" + std::to_string(random()) + std::to_string(attempt));
+            std::error_code ec;
+            if (std::filesystem::create_directory(dir, ec) && !ec)
+                made = utf8FromPath(dir);
         }
+        if (made.empty())
+            throw std::runtime_error("cannot make a scratch folder under " + utf8FromPath(base));
+        if (made.size() >= sizeof path)
+            throw std::runtime_error("temporary folder name too long: " + made);
+        made.copy(path, made.size());
         std::atexit([] {
             std::error_code ignored;
-            std::filesystem::remove_all(path, ignored);
+            std::filesystem::remove_all(pathFromUtf8(path), ignored);
         });
     }
     return path;

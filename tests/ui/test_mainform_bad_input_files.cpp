@@ -215,8 +215,8 @@ TEST_P(WindowUnwritableSave, ReportedAndTheOldFileKept)
     EXPECT_EQ(entriesAfter, entriesBefore) << "no temporary file left behind";
 }
 
-// Saving the settings of an installed Tolvane: the folder beside the
-// executable, where the settings file lives, is not writable.
+// Saving the settings into a file whose folder is not writable (a settings
+// file of the user's own on a read-only home, one named by hand).
 
 enum class SettingsWriter { ConfigurationDialog, AboutBoxTick };
 

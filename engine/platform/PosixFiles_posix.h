@@ -1,13 +1,17 @@
-// Writing a whole buffer to a file descriptor: write() may take less than it
-// was given, or be interrupted by a signal, and both the settings file and the
-// converter's results must reach the disk complete or be reported as failed.
+// What the POSIX side of the platform layer shares: whole writes to a file
+// descriptor and the texts of error numbers.
 #pragma once
 
 #include <cerrno>
 #include <cstddef>
+#include <cstring>
+#include <string>
 #include <unistd.h>
 
-// Writes all `size` bytes; on failure stores errno in `err` and returns false.
+namespace posixfiles {
+
+// Writes all `size` bytes: write() may take less than it was given, or be
+// interrupted by a signal. On failure stores errno in `err` and returns false.
 inline bool writeAll(int fd, const char* data, std::size_t size, int& err)
 {
     while (size > 0) {
@@ -23,3 +27,10 @@ inline bool writeAll(int fd, const char* data, std::size_t size, int& err)
     }
     return true;
 }
+
+inline std::string reason(int err)
+{
+    return std::strerror(err);
+}
+
+} // namespace posixfiles

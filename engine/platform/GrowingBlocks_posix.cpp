@@ -1,4 +1,5 @@
-#include "engine/MappedArray.h"
+// Growing blocks on Linux: anonymous mappings, moved by mremap, huge pages.
+#include "engine/platform/GrowingBlocks.h"
 
 #include <sys/mman.h>
 
