@@ -5,9 +5,9 @@
 // as it always has. An installed Tolvane (/usr/bin, C:\Program Files) cannot
 // write there; its user's settings then live in the user's configuration
 // folder (userConfigFolder(): ~/.config/tolvane, %APPDATA%\Tolvane): that
-// file is read when it exists, and
-// otherwise the file beside the executable, which the first change of a
-// setting copies, byte for byte, into the user's file before changing it.
+// file is read when it exists, and otherwise the file beside the executable,
+// which the first change of a setting copies, byte for byte, into the user's
+// file before changing it.
 // Every value, text and About block comes from the one file that is read.
 #pragma once
 
