@@ -150,7 +150,9 @@ build_base() {
   local file=$1 extra=$2 mirror tmp
   mirror=$(debian_mirror)
   host_packages debootstrap
-  tmp=$(mktemp -d /var/tmp/tolvane-base.XXXXXX)
+  # Inside the check's work folder when there is one, so that an interrupted
+  # debootstrap leaves nothing behind either.
+  tmp=$(mktemp -d "${WORK:-/var/tmp}/tolvane-base.XXXXXX")
   echo "debootstrap --variant=minbase $DEBIAN_SUITE from $mirror ..."
   # In a mount namespace of its own: what debootstrap mounts in the new
   # system goes away with it, even when it fails half-way.
