@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Fresh Debian 12 systems in a folder, for the checks that prove Tolvane the
 # way a user meets it (scripts/check-package.sh, scripts/check-fresh-build.sh).
 # Sourced, not run.
