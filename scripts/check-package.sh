@@ -21,7 +21,7 @@ require_root
 scripts/install-deps.sh debootstrap
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTOLVANE_BUILD_BENCH=OFF >/dev/null
-cmake --build "$build" --target tolvane tolvane-convert
+cmake --build "$build" -j"$(nproc)" --target tolvane tolvane-convert
 (cd "$build" && cpack -G DEB >/dev/null)
 deb=$(ls -t "$build"/tolvane_*.deb | head -n 1)
 echo "package: $deb"

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Fresh Debian 12 systems in a folder, for the checks that prove Tolvane the
 # way a user meets it (scripts/check-package.sh, scripts/check-fresh-build.sh).
 # Sourced, not run.
@@ -150,7 +151,9 @@ build_base() {
   local file=$1 extra=$2 mirror tmp
   mirror=$(debian_mirror)
   host_packages debootstrap
-  tmp=$(mktemp -d /var/tmp/tolvane-base.XXXXXX)
+  # Inside the check's work folder when there is one, so that an interrupted
+  # debootstrap leaves nothing behind either.
+  tmp=$(mktemp -d "${WORK:-/var/tmp}/tolvane-base.XXXXXX")
   echo "debootstrap --variant=minbase $DEBIAN_SUITE from $mirror ..."
   # In a mount namespace of its own: what debootstrap mounts in the new
   # system goes away with it, even when it fails half-way.
