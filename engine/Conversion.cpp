@@ -95,13 +95,19 @@ void cleanSourceLine(std::string_view line, std::string& s)
 
     // The first parenthesised comment is cut, its "(" kept as the mark of a
     // comment for the dispatcher. An unclosed comment runs to the end of the
-    // line.
+    // line. Later comments go whole: their letters must not act as words
+    // either ("(Z SAFE)" would move the tool, "(FEED)" set the feed to 0).
     if (std::size_t open = s.find('('); open != std::string::npos) {
         std::size_t close = s.find(')', open + 1);
         if (close == std::string::npos || close == s.size() - 1)
             s = s.substr(0, open + 1) + ")";
         else
             s = s.substr(0, open + 1) + s.substr(close + 1);
+        for (std::size_t next = s.find('(', open + 1); next != std::string::npos;
+             next = s.find('(', next)) {
+            close = s.find(')', next + 1);
+            s.erase(next, close == std::string::npos ? std::string::npos : close - next + 1);
+        }
     }
 
     // The block number goes, with everything before it.

@@ -134,10 +134,11 @@ void translateBlock(std::string_view cleaned, CommandLines& output, int32_t& lin
             }
         },
         [&](std::string_view front) {
-            // Coordinates in front of the first of several codes belong to
-            // no word group and are not translated; a move must not vanish
-            // without a word.
-            if (front.find_first_of("XYZ") != std::string_view::npos) {
+            // Coordinates or a feed in front of the first of several codes
+            // belong to no word group and are not translated; a move or a
+            // feed must not vanish without a word.
+            double feed = 0.0;
+            if (front.find_first_of("XYZ") != std::string_view::npos || findFeedWord(front, feed)) {
                 lineMapEntry = -1;
                 report(std::string(front));
             }

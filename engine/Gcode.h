@@ -183,6 +183,15 @@ inline float previewScale(float steps)
 bool rapidMove(std::string_view group, CommandLines& lines);
 bool feedMove(std::string_view group, CommandLines& lines);
 void writeFeedSpeed(CommandLines& lines, std::string_view group);
+// An F word is the letter followed by a number ("F250.", "F-5"); "F#1" and
+// the F of a word like "ENDIF" are none. Stores its value when present.
+bool findFeedWord(std::string_view group, double& value);
+// For a group whose handler does not read F: sets feedRate from the group's
+// F word exactly as a feed move's speed lines would (the same conversion and
+// limits), and writes nothing. The next feed move then writes the speed
+// lines, as currentSpeed still holds the speed the machine was last given.
+// False, and nothing changed, when the group holds no F word.
+bool takeFeedWord(std::string_view group);
 void writeSteppedMove(CommandLines& lines, float x, float y, float z);
 
 // Stairs are counted in motor steps. A move of more stairs than this (50 m

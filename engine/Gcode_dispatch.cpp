@@ -156,9 +156,23 @@ struct GroupScan {
     // would send the tool to machine zero, and leaving a polar word out would
     // drill or cut every point of a pattern in one place.
     bool untranslatable = false;
+    bool hasFeed = false; // an F letter
+    // A word of an axis the machine does not have: the rotary axes A, B, C
+    // and the secondary linear axes U, V, W (the letter and a number).
+    bool otherAxis = false;
 };
 
-enum ByteClass : uint8_t { kOther, kNumber, kLetterM, kLetterG, kAxis, kComment, kUntranslatable };
+enum ByteClass : uint8_t {
+    kOther,
+    kNumber,
+    kLetterM,
+    kLetterG,
+    kAxis,
+    kComment,
+    kUntranslatable,
+    kFeed,
+    kOtherAxis,
+};
 
 constexpr std::array<uint8_t, 256> makeByteClasses()
 {
@@ -171,7 +185,10 @@ constexpr std::array<uint8_t, 256> makeByteClasses()
                      : c == 'X' || c == 'Y' || c == 'Z'             ? kAxis
                      : c == '('                                     ? kComment
                      : c == '#' || c == '[' || c == '@' || c == '^' ? kUntranslatable
-                                                                    : kOther;
+                     : c == 'F'                                     ? kFeed
+                     : c == 'A' || c == 'B' || c == 'C' || c == 'U' || c == 'V' || c == 'W'
+                         ? kOtherAxis
+                         : kOther;
     }
     return classes;
 }
@@ -207,6 +224,14 @@ GroupScan scanGroup(std::string_view group)
             break;
         case kUntranslatable:
             scan.untranslatable = true;
+            break;
+        case kFeed:
+            scan.hasFeed = true;
+            break;
+        case kOtherAxis:
+            // Only as a word: the letters of "CALL" or "ABS" are none.
+            if (i + 1 < group.size() && isNumberChar(group[i + 1]))
+                scan.otherAxis = true;
             break;
         default:
             break;
@@ -384,11 +409,9 @@ GroupOutcome outcomeOf(bool translated)
     return translated ? GroupOutcome::Translated : GroupOutcome::Rejected;
 }
 
-GroupOutcome dispatchScanned(std::string_view group, CommandLines& lines)
+// The code and the coordinates of a group (the F word and other axes aside).
+GroupOutcome dispatchCodeAndMove(std::string_view group, const GroupScan& scan, CommandLines& lines)
 {
-    const GroupScan scan = scanGroup(group);
-    if (scan.untranslatable)
-        return GroupOutcome::Rejected;
     const std::size_t before = lines.size();
     const bool hasM = scan.firstM != std::string_view::npos;
     const bool hasG = scan.firstG != std::string_view::npos;
@@ -436,6 +459,60 @@ GroupOutcome dispatchScanned(std::string_view group, CommandLines& lines)
     if (codeDone && moveDone)
         return GroupOutcome::Translated;
     return codeDone || moveDone ? GroupOutcome::Partly : GroupOutcome::Rejected;
+}
+
+// Whether the handler of the group reads its F word itself: the feed move,
+// the arcs and the drilling cycles, named by their code or continued by
+// coordinates alone. The F of G93 (inverse time) or G95 (per revolution) is
+// no feed per minute: those codes are not translated, and their F must not
+// become one.
+bool handlerReadsFeed(std::string_view group, const GroupScan& scan)
+{
+    const bool hasM = scan.firstM != std::string_view::npos;
+    const bool hasG = scan.firstG != std::string_view::npos;
+    if (!hasM && !hasG) {
+        const int32_t mode = modalState.motionMode;
+        return scan.hasAxis && (mode == kMotionFeed || mode == kMotionArcCW ||
+                                mode == kMotionArcCCW || mode == kMotionDrill);
+    }
+    long code = 0;
+    if (hasM || !readCode(group, scan.firstG, code))
+        return false;
+    return (code >= 1 && code <= 3) || (code >= 81 && code <= 83) || code == 93 || code == 95;
+}
+
+// A group that is an F word and nothing else (but the mark of a comment).
+bool onlyFeedWord(std::string_view group)
+{
+    const std::size_t pos = group.find('F');
+    std::size_t end = pos + 1;
+    while (end < group.size() && isNumberChar(group[end]))
+        ++end;
+    const auto isMark = [](char c) { return c == '(' || c == ')'; };
+    return std::all_of(group.begin(), group.begin() + static_cast<std::ptrdiff_t>(pos), isMark) &&
+           std::all_of(group.begin() + static_cast<std::ptrdiff_t>(end), group.end(), isMark);
+}
+
+GroupOutcome dispatchScanned(std::string_view group, CommandLines& lines)
+{
+    const GroupScan scan = scanGroup(group);
+    if (scan.untranslatable)
+        return GroupOutcome::Rejected;
+    // Decided before the group runs: its code may change the motion mode.
+    const bool feedLeftOver = scan.hasFeed && !handlerReadsFeed(group, scan);
+    GroupOutcome outcome = dispatchCodeAndMove(group, scan, lines);
+    // An F word sets the feed of the feed moves that follow, whatever else
+    // the group does: "G20 F6", "G0 X0 Y0 F30", "F16 S3500 M3", "F250."
+    // alone. It is read after the group's code, in the units that code may
+    // just have set. The F of a code that is not translated ("G94 F100")
+    // still takes effect, and the group is reported for its code.
+    if (feedLeftOver && takeFeedWord(group) && outcome == GroupOutcome::Rejected)
+        outcome = onlyFeedWord(group) ? GroupOutcome::Translated : GroupOutcome::Partly;
+    // The machine has X, Y and Z only: a rotation or a U, V, W move is left
+    // out, and the user is told, while the group's X, Y, Z still move.
+    if (scan.otherAxis && outcome == GroupOutcome::Translated)
+        outcome = GroupOutcome::Partly;
+    return outcome;
 }
 
 } // namespace

@@ -256,7 +256,7 @@ bool drillCycle(std::string_view group, CommandLines& lines, bool continuesCycle
 
 bool repeatDrillCycle(std::string_view group, CommandLines& lines)
 {
-    const ModalState& m = modalState;
+    ModalState& m = modalState;
     float x = m.absoluteMode ? m.currentX : 0.0f;
     float y = m.absoluteMode ? m.currentY : 0.0f;
     double value = 0.0;
@@ -264,9 +264,18 @@ bool repeatDrillCycle(std::string_view group, CommandLines& lines)
         x = stepsX(value);
     if (findWord(group, 'Y', value))
         y = stepsY(value);
+    const bool hasFeed = findWord(group, 'F', value);
+    const float feed = hasFeed ? cycleFeed(value) : m.feedRate;
     if (!holesFit(x, y, m.cycleRepeat))
         return false;
 
+    // A new F drills this hole and the next ones at that feed, with the
+    // speed lines a cycle block writes.
+    if (hasFeed) {
+        m.feedRate = feed;
+        lines.push_back(zUpSpeed(machineSettings.maxSpeedZ));
+        lines.push_back(zDownSpeed(m.feedRate));
+    }
     runCycle(lines, x, y);
     return true;
 }

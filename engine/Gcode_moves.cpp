@@ -75,18 +75,47 @@ void moveTo(CommandLines& lines, const MoveTarget& t)
     storeSegment();
 }
 
+// A speed in mm/s after the XY maximum (what the "VS" line carries) and
+// after the Z maximum as well (what the "@ZU"/"@ZD" lines carry, and what the
+// translator keeps as the feed).
+float limitXY(float s)
+{
+    return s > machineSettings.maxSpeedXY ? machineSettings.maxSpeedXY : s;
+}
+
+float limitZ(float s)
+{
+    return s > machineSettings.maxSpeedZ ? machineSettings.maxSpeedZ : s;
+}
+
 // Speed in mm/s, limited to the XY maximum for the "VS" line and to the Z
 // maximum for the "@ZU"/"@ZD" lines; returns the value after both limits.
 float writeSpeedLines(CommandLines& lines, float s)
 {
-    if (s > machineSettings.maxSpeedXY)
-        s = machineSettings.maxSpeedXY;
+    s = limitXY(s);
     lines.push_back(speedLine("VS ", s));
-    if (s > machineSettings.maxSpeedZ)
-        s = machineSettings.maxSpeedZ;
+    s = limitZ(s);
     lines.push_back(speedLine("@ZU ", s));
     lines.push_back(speedLine("@ZD ", s));
     return s;
+}
+
+// The speed an F word asks for, in mm/s before the machine's limits. F
+// counts program units per minute: inches under G20. Tenths of mm/s,
+// truncated, in extended precision. The product is kept as a long double so
+// that an absurd F cannot overflow an int.
+float programmedFeed(double f)
+{
+    const long double mmPerMinute = static_cast<long double>(f) * modalState.unitFactor;
+    long double tenths = std::trunc(mmPerMinute * kSixth);
+    if (tenths == 0)
+        tenths = 0; // a whole number of tenths: never "-0.00"
+    return static_cast<float>(tenths * 0.1);
+}
+
+bool isNumberStart(char c)
+{
+    return (c >= '0' && c <= '9') || c == '.' || c == '+' || c == '-';
 }
 
 } // namespace
@@ -124,15 +153,7 @@ void writeFeedSpeed(CommandLines& lines, std::string_view group)
     ModalState& s = modalState;
     double f = 0.0;
     if (findWord(group, 'F', f)) {
-        // F counts program units per minute: inches under G20. Tenths of
-        // mm/s, truncated, in extended precision. The product is kept as a
-        // long double so that an absurd F cannot overflow an int.
-        const long double mmPerMinute = static_cast<long double>(f) * s.unitFactor;
-        long double tenths = std::trunc(mmPerMinute * kSixth);
-        if (tenths == 0)
-            tenths = 0; // a whole number of tenths: never "-0.00"
-        float speed = static_cast<float>(tenths * 0.1);
-        speed = writeSpeedLines(lines, speed);
+        const float speed = writeSpeedLines(lines, programmedFeed(f));
         s.currentSpeed = speed;
         s.feedRate = speed;
         return;
@@ -141,6 +162,27 @@ void writeFeedSpeed(CommandLines& lines, std::string_view group)
         return;
     writeSpeedLines(lines, s.feedRate);
     s.currentSpeed = s.feedRate;
+}
+
+bool findFeedWord(std::string_view group, double& value)
+{
+    const std::size_t pos = group.find('F');
+    if (pos == std::string_view::npos || pos + 1 >= group.size() || !isNumberStart(group[pos + 1]))
+        return false;
+    value = parseWordNumber(group, pos + 1);
+    return true;
+}
+
+bool takeFeedWord(std::string_view group)
+{
+    double f = 0.0;
+    if (!findFeedWord(group, f))
+        return false;
+    // The value a feed move's speed lines would leave: after the XY limit
+    // and then the Z limit. currentSpeed keeps what the machine was last
+    // told, so the next feed move writes the new speed when it differs.
+    modalState.feedRate = limitZ(limitXY(programmedFeed(f)));
+    return true;
 }
 
 int64_t motorSteps(int axis, float delta)

@@ -26,8 +26,10 @@ INSTANTIATE_TEST_SUITE_P(
                       CleanCase{"(SETZ", "()"}, CleanCase{"G0 X1 (set z", "G0X1()"},
                       // The ")" that closes is the first one after the "(".
                       CleanCase{"X1)G0(A)Y2", "X1)G0(Y2"},
-                      // Only the first comment is cut.
-                      CleanCase{"G0(A)X1(B)Y2", "G0(X1(B)Y2"},
+                      // Later comments go whole: their letters are no words.
+                      CleanCase{"G0(A)X1(B)Y2", "G0(X1Y2"},
+                      CleanCase{"G0 X1 (a) (b z3 f9)", "G0X1("},
+                      CleanCase{"G0 X1 (a) y2 (b z3", "G0X1(Y2"},
                       // The block number goes with everything before it.
                       CleanCase{"N0010G1X5", "G1X5"}, CleanCase{"X9 N20 G0 X1", "G0X1"},
                       CleanCase{"N", ""}, CleanCase{"N12", ""},
@@ -36,7 +38,7 @@ INSTANTIATE_TEST_SUITE_P(
                       // A ';' outside parentheses starts a comment to the end of the line.
                       CleanCase{"G1 Z1 F2540 ; Move to clearance level", "G1Z1F2540()"},
                       CleanCase{"; only a note", "()"}, CleanCase{"G0 X1 (a;b) Y2", "G0X1(Y2"},
-                      CleanCase{"G0 X1 (a;b) Y2 ; N5 G1", "G0X1(Y2()"}, CleanCase{"", ""}));
+                      CleanCase{"G0 X1 (a;b) Y2 ; N5 G1", "G0X1(Y2"}, CleanCase{"", ""}));
 
 struct SplitCase {
     const char* block;

@@ -59,10 +59,10 @@ TEST_P(Rejected, GivesErrorAndChangesNothing)
 
 INSTANTIATE_TEST_SUITE_P(
     Table, Rejected,
-    ::testing::Values(RejectCase{"F200"}, RejectCase{"T1"}, RejectCase{""}, RejectCase{"S1000"},
-                      RejectCase{"G-1"}, RejectCase{"G100"}, RejectCase{"G40"}, RejectCase{"G43"},
-                      RejectCase{"G54"}, RejectCase{"G64"}, RejectCase{"G94"}, RejectCase{"M8"},
-                      RejectCase{"M99"},
+    ::testing::Values(RejectCase{"T1"}, RejectCase{"F#101"}, RejectCase{"G1X1F#1"}, RejectCase{""},
+                      RejectCase{"S1000"}, RejectCase{"G-1"}, RejectCase{"G100"}, RejectCase{"G40"},
+                      RejectCase{"G43"}, RejectCase{"G54"}, RejectCase{"G64"}, RejectCase{"G94"},
+                      RejectCase{"M8"}, RejectCase{"M99"},
                       // Codes with a fractional part are other codes.
                       RejectCase{"G91.1"}, RejectCase{"G38.2X5"}, RejectCase{"G1.9X5"},
                       RejectCase{"M3.5"},
@@ -95,6 +95,133 @@ TEST(Dispatch, PolarWordsAreReportedWithTheirGroup)
     EXPECT_EQ(r.lineMap[3], -1);
     const auto end = std::find(r.all.begin(), r.all.end(), "@SS0;");
     EXPECT_EQ(end - r.all.begin(), r.lineMap[4]) << "the end comes right after G0";
+}
+
+// Source lines through the whole run: the lines written, the groups
+// reported and the feed kept for the next feed move.
+struct WordCase {
+    const char* name;
+    std::vector<std::string> source;
+    CommandLines lines;
+    std::vector<std::string> reported;
+    float feedRate;
+};
+
+class WordsOfNoHandler : public ::testing::TestWithParam<WordCase> {};
+
+TEST_P(WordsOfNoHandler, TakeEffectOrAreReported)
+{
+    const WordCase& c = GetParam();
+    auto r = enginetest::convert(c.source);
+    EXPECT_EQ(r.lines, c.lines) << c.name;
+    std::vector<std::string> reported;
+    for (const auto& report : r.ignored)
+        reported.push_back(report.second);
+    EXPECT_EQ(reported, c.reported) << c.name;
+    EXPECT_EQ(modalState.feedRate, c.feedRate) << c.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Feed, WordsOfNoHandler,
+    ::testing::Values(
+        // An F word sets the feed of the next feed moves whatever else its group does.
+        WordCase{"F alone",
+                 {"F600", "G1X1"},
+                 {"VS  9.90;", "@ZU  9.90;", "@ZD  9.90;", "PA 40,0;"},
+                 {},
+                 9.9f},
+        WordCase{"F alone with a comment", {"F600 (fast)"}, {}, {}, 9.9f},
+        WordCase{"F with G21", {"G21 F600"}, {}, {}, 9.9f},
+        // Read after the code: inches per minute under the G20 of its own group.
+        WordCase{"F with G20",
+                 {"G20 F6", "G1X1"},
+                 {"VS  2.50;", "@ZU  2.50;", "@ZD  2.50;", "PA 1016,0;"},
+                 {},
+                 2.5f},
+        WordCase{"F in front of M3",
+                 {"F1000 S3500 M3", "G1X1"},
+                 {"@SS 1;", "RVS 3500;", "VS  16.60;", "@ZU  16.60;", "@ZD  16.60;", "PA 40,0;"},
+                 {},
+                 16.6f},
+        WordCase{"F with G0, then G1",
+                 {"G0 X1 F32", "G1 X2"},
+                 {"PA 40,0;", "VS  0.50;", "@ZU  0.50;", "@ZD  0.50;", "PA 80,0;"},
+                 {},
+                 0.5f},
+        WordCase{"F with modal G0", {"G0X1", "X2F600"}, {"PA 40,0;", "PA 80,0;"}, {}, 9.9f},
+        // Kept after both limits, as a feed move keeps its F.
+        WordCase{"F beyond the Z limit",
+                 {"F6000", "G1X1"},
+                 {"VS  30.00;", "@ZU  30.00;", "@ZD  30.00;", "PA 40,0;"},
+                 {},
+                 30.0f},
+        WordCase{"the G1's own F wins",
+                 {"F600", "G1X1F1200"},
+                 {"VS  19.90;", "@ZU  19.90;", "@ZD  19.90;", "PA 40,0;"},
+                 {},
+                 19.9f},
+        // The machine already runs at that feed: no speed lines.
+        WordCase{"same feed again",
+                 {"G1X1F600", "F600", "G1X2"},
+                 {"VS  9.90;", "@ZU  9.90;", "@ZD  9.90;", "PA 40,0;", "PA 80,0;"},
+                 {},
+                 9.9f},
+        WordCase{"after a rapid move",
+                 {"G1X1F600", "G0X2F1200", "G1X3"},
+                 {"VS  9.90;", "@ZU  9.90;", "@ZD  9.90;", "PA 40,0;", "VS  50.00;", "@ZD  30.00;",
+                  "@ZU  30.00;", "PA 80,0;", "VS  19.90;", "@ZU  19.90;", "@ZD  19.90;",
+                  "PA 120,0;"},
+                 {},
+                 19.9f},
+        // A code that is not translated is reported; its F still counts.
+        WordCase{"F with G94", {"G94 F600"}, {}, {"G94F600"}, 9.9f},
+        WordCase{"F with S alone", {"F600 S2000"}, {}, {"F600S2000"}, 9.9f},
+        // Not a feed per minute, or not a number: nothing changes.
+        WordCase{"F with G93",
+                 {"G93 F2", "G1X1"},
+                 {"VS  5.20;", "@ZU  5.20;", "@ZD  5.20;", "PA 40,0;"},
+                 {"G93F2"},
+                 5.2f},
+        WordCase{"F with G95", {"G95 F0.1"}, {}, {"G95F0.1"}, 5.2f},
+        WordCase{"F of a parameter", {"F#101"}, {}, {"F#101"}, 5.2f},
+        WordCase{"F in ELSEIF", {"O100 ELSEIF"}, {}, {"O100ELSEIF"}, 5.2f},
+        WordCase{"F in a later comment", {"G0 X1 (a) (FEED 9)"}, {"PA 40,0;"}, {}, 5.2f},
+        // In front of several codes it belongs to no group: reported, not taken.
+        WordCase{"F before several codes", {"F600 G90 G0 X1"}, {"PA 40,0;"}, {"F600"}, 5.2f}));
+
+INSTANTIATE_TEST_SUITE_P(
+    OtherAxes, WordsOfNoHandler,
+    ::testing::Values(
+        // No rotary axis: X, Y, Z move, and the group is reported for the rest.
+        WordCase{"A with G1",
+                 {"G1 X1 A90"},
+                 {"VS  5.20;", "@ZU  5.20;", "@ZD  5.20;", "PA 40,0;"},
+                 {"G1X1A90"},
+                 5.2f},
+        WordCase{
+            "B in a modal move", {"G0X1", "X2 B-4.5"}, {"PA 40,0;", "PA 80,0;"}, {"X2B-4.5"}, 5.2f},
+        WordCase{"C, U, V, W",
+                 {"G0 Z1 C.5", "G0 X1 U2 V3 W4"},
+                 {"@ZA -40;", "PA 40,0;"},
+                 {"G0Z1C.5", "G0X1U2V3W4"},
+                 5.2f},
+        WordCase{"A alone", {"A10"}, {}, {"A10"}, 5.2f},
+        WordCase{"A in a comment",
+                 {"G0 X1 (A90) (B2)", "G0 Y1 ; C3"},
+                 {"PA 40,0;", "PA 40,40;"},
+                 {},
+                 5.2f},
+        // A word is a letter and a number: the C and A of "CALL" are none.
+        WordCase{"letters of a word", {"O100 CALL"}, {}, {"O100CALL"}, 5.2f}));
+
+TEST(Dispatch, FeedOfACycleRepeatDrillsItsHole)
+{
+    startRun();
+    run({"G0Z1", "G81X1Z-1R0.5F100"});
+    // The hole at X2 and the next ones at the new feed (200 / 6, cut to a tenth).
+    EXPECT_EQ(run({"X2F200"}),
+              (CommandLines{"@ZU  30.00;", "@ZD  3.30;", "PA 80,0;", "@ZA 40;", "@ZA -20;"}));
+    EXPECT_EQ(modalState.feedRate, 3.3f);
 }
 
 TEST(Dispatch, WholeCodesWrittenWithPointOrZerosStayValid)

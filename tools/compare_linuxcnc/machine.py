@@ -134,6 +134,21 @@ def replay(commands):
                        np.array(park, dtype=bool), unknown)
 
 
+def line_map_for_other_axes(converter, program, run, strip, settings=None, timeout=600):
+    """The line map of a program with A/B/C/U/V/W words, whose lines are reported for
+    those words and so have no entry in the run's own map (-1): the map of a copy
+    without the words (strip: bytes to bytes), when that copy gives the same command
+    file, as it should: the converter leaves those words out. Else the run's map."""
+    with open(program, "rb") as f:
+        data = f.read()
+    with tempfile.TemporaryDirectory(prefix="tolvane-fidelity-") as tmp:
+        copy = os.path.join(tmp, "xyz" + os.path.splitext(program)[1])
+        with open(copy, "wb") as f:
+            f.write(strip(data))
+        xyz = run_converter(converter, copy, settings, timeout)
+    return xyz.line_map if xyz.commands == run.commands else run.line_map
+
+
 def command_owners(line_map, n_commands, moving_lines=()):
     """The source line (from 1) that wrote each command line; 0 for the header.
 

@@ -239,7 +239,9 @@ class SourceTest(unittest.TestCase):
                  ("G10L20P1X0", "changes", True), ("G98", "changes", True),
                  ("G1Z#2", "changes", True), ("O100CALL[1]", "changes", True),
                  ("G81R.1Z-.5^60L6F10", "changes", True), ("G0@1.5", "changes", True),
-                 ("G0X99999999", "refused", True)]
+                 ("G0X99999999", "refused", True),
+                 ("G1F50.0X0.0Z19.9024A0.0", "neutral", False), ("X0.5Z19A-12", "neutral", False),
+                 ("G10L20P1A0", "changes", True)]
         for group, kind, moves in cases:
             with self.subTest(group=group):
                 self.assertEqual(source.classify_group(group)[0], kind)
@@ -248,6 +250,8 @@ class SourceTest(unittest.TestCase):
         self.assertFalse(source.is_return_to_reference("G28.1"))
         self.assertTrue(source.has_rotary_words("G1 X1 A-12.5"))
         self.assertFalse(source.has_rotary_words("G1 X1 (CAM)"))
+        self.assertEqual(source.without_rotary_words(b"G1 X1 A-12.5 F5\nb2 y3\nO1 CALL\n"),
+                         b"G1 X1  F5\n y3\nO1 CALL\n")
 
 
 class KindAndReportTest(unittest.TestCase):

@@ -70,6 +70,9 @@ PATH_NEUTRAL = {
 }
 
 
+ROTARY_LEFT_OUT = "A/B/C/U/V/W words left out"
+
+
 def classify_group(group, supported=SUPPORTED):
     """What a reported word group means for the path.
 
@@ -90,6 +93,10 @@ def classify_group(group, supported=SUPPORTED):
             return "neutral", "program number"
         return "changes", "O-words"
     codes = codes_of(g)
+    if has_rotary_words(g) and (not codes or codes[0] in supported):
+        # Translated for X, Y and Z and reported for the other axes, which only
+        # LinuxCNC moves: the X, Y, Z path stays comparable.
+        return "neutral", ROTARY_LEFT_OUT
     if not codes:
         return "neutral", "words without a code"
     code = codes[0]
@@ -109,15 +116,25 @@ def has_rotary_words(text):
     return bool(_ROTARY.search(clean))
 
 
+_ROTARY_WORD = re.compile(rb"(?<![A-Za-z])[ABCUVWabcuvw][ \t]*[+-]?[\d.]+")
+
+
+def without_rotary_words(data):
+    """The program's bytes without its A, B, C, U, V, W words (comments included)."""
+    return _ROTARY_WORD.sub(b"", data)
+
+
 _AXIS_WORD = re.compile(r"[XYZABCIJKR]\s*[+-]?[\d.]")
 
 
 def may_move(group):
     """True when leaving this reported group out can put the tool elsewhere than
     LinuxCNC puts it: a code that changes the path, or coordinates that were lost with it."""
-    kind, _ = classify_group(group)
+    kind, label = classify_group(group)
     if kind != "neutral":
         return True
+    if label == ROTARY_LEFT_OUT:
+        return False
     return bool(_AXIS_WORD.search(_COMMENT.sub("", group.upper())))
 
 
