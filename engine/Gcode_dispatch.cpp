@@ -152,9 +152,9 @@ struct GroupScan {
     bool hasAxis = false;    // an X, Y or Z word
     bool hasComment = false; // the "(" left by the block reader
     // Parameters (#), expressions ([), polar coordinates (@ radius, ^
-    // angle) and over-long numbers are not translated: reading them as 0
-    // would send the tool to machine zero, and leaving a polar word out would
-    // drill or cut every point of a pattern in one place.
+    // angle), negative feeds and over-long numbers are not translated:
+    // reading them as 0 would send the tool to machine zero, and leaving a
+    // polar word out would drill or cut every point of a pattern in one place.
     bool untranslatable = false;
     bool hasFeed = false; // an F letter
     // A word of an axis the machine does not have: the rotary axes A, B, C
@@ -227,6 +227,10 @@ GroupScan scanGroup(std::string_view group)
             break;
         case kFeed:
             scan.hasFeed = true;
+            // A negative feed has no meaning: the machine would be sent a
+            // negative speed ("VS -1.40;").
+            if (i + 1 < group.size() && group[i + 1] == '-')
+                scan.untranslatable = true;
             break;
         case kOtherAxis:
             // Only as a word: the letters of "CALL" or "ABS" are none.

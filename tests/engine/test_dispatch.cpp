@@ -71,6 +71,9 @@ INSTANTIATE_TEST_SUITE_P(
                       // Polar coordinates: radius @, angle ^, alone or together.
                       RejectCase{"G0@1.5^0Z0"}, RejectCase{"G81R.1Z-.5^60L6F10"},
                       RejectCase{"G1@2F100"}, RejectCase{"X1^45"}, RejectCase{"^30"},
+                      // A negative feed would send the machine a negative speed.
+                      RejectCase{"G1F-90X1"}, RejectCase{"G0X1F-30"}, RejectCase{"F-600"},
+                      RejectCase{"G81X1Y1Z-1R1F-100"},
                       // A 28-character number is refused before anything changes.
                       RejectCase{"G0X1234567890123456789012345678"},
                       RejectCase{"G0X1Y-123456789012345678901234567"},

@@ -50,7 +50,6 @@ INSTANTIATE_TEST_SUITE_P(
         MoveCase{"F3 is below a tenth",
                  {"G1F3X1"},
                  {"VS  0.00;", "@ZU  0.00;", "@ZD  0.00;", "PA 40,0;"}},
-        MoveCase{"negative F", {"G1F-90X1"}, {"VS -1.40;", "@ZU -1.40;", "@ZD -1.40;", "PA 40,0;"}},
         // Under G20/G70 F counts inches per minute: F10 is 254 mm/min.
         MoveCase{"inch F10 is 4.2",
                  {"G20", "G1F10X1"},

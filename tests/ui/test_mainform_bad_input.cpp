@@ -71,11 +71,12 @@ std::vector<ProgramCase> programCases()
          {"PA 2147483520,0;", "PA -2147483520,0;", "@ZA 2147483520;", "PA 0,0;",
           "PA 2147483520,0;"},
          {"G0X53687090", "G0Y-53687090", "G0Z53687090", "G0X2"}},
+        // A negative feed is reported and its move left out.
         {"FeedZeroAndNegative",
          text("G1F0X1\nG1X2\nG1F-600X3\nG81X1Y1Z-1R1F0\nG80\n"),
-         0,
-         {"PA 40,0;", "PA 80,0;", "PA 120,0;", "PA 40,40;"},
-         {}},
+         1,
+         {"PA 40,0;", "PA 80,0;", "PA 40,40;"},
+         {"G1F-600X3"}},
     };
 }
 
