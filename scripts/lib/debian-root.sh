@@ -103,7 +103,7 @@ debian_mirror() {
   fi
   local uri suite rest
   while read -r uri suite rest; do
-    case $uri in http://* | https://* | ftp://* | file:/*) ;; *) continue ;; esac
+    case $uri in http:* | https:* | ftp:* | file:/*) ;; *) continue ;; esac
     if [ "$suite" = "$DEBIAN_SUITE" ]; then
       echo "$uri"
       return
