@@ -1,5 +1,6 @@
 #include "tests/cli/CliHarness.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <fstream>
@@ -244,6 +245,15 @@ bool isHeader(const std::vector<std::string>& lines)
     return lines.size() >= 4 && matches(lines[0], "OF X: <int>, Y:<int>, Z:<int>;") &&
            matches(lines[1], "VS <hspeed>") && matches(lines[2], "@ZU <hspeed>") &&
            matches(lines[3], "@ZD <hspeed>");
+}
+
+std::vector<std::string> entries(const fs::path& dir)
+{
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(dir))
+        names.push_back(utf8FromPath(e.path().filename()));
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 } // namespace clitest

@@ -71,4 +71,8 @@ bool isCommandLine(const std::string& line);
 // True when the four lines are the header's shapes.
 bool isHeader(const std::vector<std::string>& lines);
 
+// The names (UTF-8) of the entries of a folder, sorted: to see that nothing
+// was created and no temporary file was left behind.
+std::vector<std::string> entries(const fs::path& dir);
+
 } // namespace clitest

@@ -14,16 +14,6 @@ using namespace clitest;
 
 const char* const kOldCommands = "OLD COMMAND FILE\r\n";
 
-// Names of the entries of a folder, to see that no temporary file is left.
-std::vector<std::string> entries(const fs::path& dir)
-{
-    std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(dir))
-        names.push_back(utf8FromPath(e.path().filename()));
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 struct FailCase {
     const char* name;
     // "IN" the program, "OUT" an existing command file, "DIR" the folder.

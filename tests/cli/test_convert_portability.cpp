@@ -17,15 +17,6 @@ using namespace clitest;
 
 const std::string kOld = "OLD COMMAND FILE\r\n";
 
-std::vector<std::string> entries(const fs::path& dir)
-{
-    std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(dir))
-        names.push_back(utf8FromPath(e.path().filename()));
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 // ---- protected targets
 
 enum class Protection { ReadOnly, HeldOpen };
