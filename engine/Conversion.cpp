@@ -234,7 +234,9 @@ void runLines(std::size_t lines, NextLine&& nextLine, const std::string& ofx,
         cleanSourceLine(nextLine(), cleaned);
         observer.highlight(i);
         translateBlock(cleaned, output, lineMap.back(),
-                       [&](const std::string& group) { observer.reportIgnored(i, group); });
+                       [&](const std::string& group, const ReportInfo& info) {
+                           observer.reportGroup(i, group, info);
+                       });
         observer.highlight(-1);
         observer.progress(i);
     }

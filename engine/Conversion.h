@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "engine/Gcode.h"
@@ -26,6 +27,13 @@ class ConversionObserver {
     {
         (void)line;
         (void)group;
+    }
+    // The same with the reason and whether part of the group was carried
+    // out; by default it goes on to reportIgnored.
+    virtual void reportGroup(int line, const std::string& group, const ReportInfo& info)
+    {
+        (void)info;
+        reportIgnored(line, group);
     }
 };
 
@@ -49,10 +57,10 @@ std::vector<std::string> splitWordGroups(std::string_view block);
 void commaToPoint(std::string& text);
 
 // Translates one cleaned block: appends to `output`, sets `lineMapEntry` to -1
-// and calls report(group) with the group as a std::string for every group that
-// was rejected or only partly translated, and with the text a block of
-// several codes holds in front of the first one when that text has X, Y or Z
-// words.
+// and calls report(group, info) (or report(group)) with the group as a
+// std::string and the ReportInfo for every group that was rejected or only
+// partly translated, and with the text a block of several codes holds in
+// front of the first one when that text has X, Y or Z words.
 template <typename Report>
 void translateBlock(std::string_view cleaned, CommandLines& output, int32_t& lineMapEntry,
                     Report&& report);
@@ -115,6 +123,15 @@ void forEachWordGroup(std::string_view block, F&& f, Dropped&& dropped)
 }
 
 template <typename Report>
+void callReport(Report& report, std::string_view group, ReportInfo info)
+{
+    if constexpr (std::is_invocable_v<Report&, std::string, ReportInfo>)
+        report(std::string(group), info);
+    else
+        report(std::string(group));
+}
+
+template <typename Report>
 void translateBlock(std::string_view cleaned, CommandLines& output, int32_t& lineMapEntry,
                     Report&& report)
 {
@@ -128,9 +145,11 @@ void translateBlock(std::string_view cleaned, CommandLines& output, int32_t& lin
     forEachWordGroup(
         cleaned,
         [&](std::string_view group) {
-            if (dispatchWordGroup(group, output) != GroupOutcome::Translated) {
+            const GroupOutcome outcome = dispatchWordGroup(group, output);
+            if (outcome != GroupOutcome::Translated) {
                 lineMapEntry = -1;
-                report(std::string(group));
+                callReport(report, group,
+                           ReportInfo{lastGroupReason(), outcome == GroupOutcome::Partly});
             }
         },
         [&](std::string_view front) {
@@ -140,7 +159,7 @@ void translateBlock(std::string_view cleaned, CommandLines& output, int32_t& lin
             double feed = 0.0;
             if (front.find_first_of("XYZ") != std::string_view::npos || findFeedWord(front, feed)) {
                 lineMapEntry = -1;
-                report(std::string(front));
+                callReport(report, front, ReportInfo{ReportReason::FrontWords, false});
             }
         });
 }

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "engine/CommandLines.h"
+#include "engine/ReportReason.h"
 
 class piece;
 class trajectoire;
@@ -115,6 +116,19 @@ void resetTranslator();
 // Puts every global of the engine back to its program-start value (tests).
 void resetEngineForProgramStart();
 
+// ---- why a group is reported (Gcode_dispatch.cpp) ----
+// The reason the group being dispatched is not (wholly) translated: None
+// when the dispatch starts; a handler that refuses its group, or a part of
+// it, says why through refuse().
+extern ReportReason groupReason;
+// Notes why the group cannot be translated and returns false, so that a
+// handler can `return refuse(ReportReason::OutOfRange);`.
+inline bool refuse(ReportReason reason)
+{
+    groupReason = reason;
+    return false;
+}
+
 // ---- dispatch (Gcode_dispatch.cpp) ----
 // What became of one word group.
 enum class GroupOutcome : uint8_t {
@@ -132,6 +146,10 @@ enum class GroupOutcome : uint8_t {
 // then in force (for M2 and M30, which end the program, the coordinates come
 // first). The group is Partly translated when only one of the two could be.
 GroupOutcome dispatchWordGroup(std::string_view group, CommandLines& lines);
+// Why the last group given to dispatchWordGroup was rejected or only partly
+// translated (UnsupportedCode when no handler said more); None after a
+// translated group.
+ReportReason lastGroupReason();
 // The same with a list of the group's own: the single line "error" when the
 // group is rejected, "error" followed by the lines written when it was partly
 // translated.

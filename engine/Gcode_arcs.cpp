@@ -207,8 +207,10 @@ bool endOnCircle(float x, float y, float z, double o1, double o2)
     const double endRadius = std::hypot(target[a] / fa - c1, target[b] / fb - c2) * m.unitFactor;
     const double difference = std::fabs(endRadius - startRadius);
     if (!std::isfinite(difference))
-        return false;
-    return !(difference > 0.05 && difference > 0.001 * startRadius);
+        return refuse(ReportReason::OutOfRange);
+    if (difference > 0.05 && difference > 0.001 * startRadius)
+        return refuse(ReportReason::OffCircle);
+    return true;
 }
 
 bool arcMove(std::string_view group, bool clockwise, CommandLines& lines)
@@ -258,9 +260,10 @@ bool arcMove(std::string_view group, bool clockwise, CommandLines& lines)
         // From here on the arc is its offsets-form twin.
         double o1 = 0.0;
         double o2 = 0.0;
-        if (!fitsSteps(x) || !fitsSteps(y) || !fitsSteps(z) ||
-            !radiusArcOffsets(value, x, y, z, clockwise, o1, o2))
-            return false;
+        if (!fitsSteps(x) || !fitsSteps(y) || !fitsSteps(z))
+            return refuse(ReportReason::OutOfRange);
+        if (!radiusArcOffsets(value, x, y, z, clockwise, o1, o2))
+            return refuse(ReportReason::NoCircle);
         float* offsets[3] = {&i, &j, &k};
         const int a = kPlaneAxes[m.plane][0];
         const int b = kPlaneAxes[m.plane][1];
@@ -282,7 +285,7 @@ bool arcMove(std::string_view group, bool clockwise, CommandLines& lines)
             fits = arcFits(m.currentY, m.currentZ, j, k) &&
                    arcStairsFit(1, 2, 0, j, k, x - m.currentX) && steppedMoveFits(x, y, z);
         if (!fits)
-            return false;
+            return refuse(ReportReason::OutOfRange);
     }
 
     beginSegment(kKindFeed);

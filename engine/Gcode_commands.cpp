@@ -46,10 +46,10 @@ bool returnToReference(std::string_view group, CommandLines& lines)
     if (hasZ)
         zi = convertZ(value, relative, m.currentZ);
     if (!fitsSteps(xi) || !fitsSteps(yi) || !fitsSteps(zi))
-        return false;
+        return refuse(ReportReason::OutOfRange);
     const bool hasXY = group.find_first_of("XY") != std::string_view::npos;
     if (hasZ && hasXY && !steppedMoveFits(xi, yi, zi))
-        return false;
+        return refuse(ReportReason::TooManyStairs);
 
     // Drawn as a rapid move only when the speed in force is the rapid speed.
     beginSegment(m.currentSpeed == machineSettings.maxSpeedXY ? kKindRapid : kKindFeed);
@@ -94,7 +94,7 @@ bool spindleOn(std::string_view group, CommandLines& lines)
     int64_t speed = 0;
     const bool hasS = findWord(group, 'S', value);
     if (hasS && !truncatedInt(value, speed))
-        return false;
+        return refuse(ReportReason::ValueOutOfRange);
     lines.push_back("@SS 1;");
     if (hasS)
         lines.push_back("RVS " + formatInt(static_cast<int32_t>(speed)) + ";");
@@ -113,10 +113,10 @@ bool toolChange(std::string_view group, CommandLines& lines)
     double value = 0.0;
     int64_t tool = 0;
     if (findWord(group, 'T', value) && !truncatedInt(value, tool))
-        return false;
+        return refuse(ReportReason::ValueOutOfRange);
     tool += 10;
     if (tool > INT32_MAX)
-        return false;
+        return refuse(ReportReason::ValueOutOfRange);
     lines.push_back("T: " + formatInt(static_cast<int32_t>(tool)) + " N:? H:? D:?;");
     return true;
 }
@@ -131,7 +131,7 @@ bool dwell(std::string_view group, CommandLines& lines)
     }
     int64_t time = 0;
     if (!truncatedInt(value, time))
-        return false;
+        return refuse(ReportReason::ValueOutOfRange);
     lines.push_back("@WT " + formatInt(static_cast<int32_t>(time)) + ";");
     return true;
 }

@@ -13,6 +13,7 @@ MachineSettings machineSettings;
 std::unique_ptr<piece> trajectoryStore = std::make_unique<piece>();
 std::unique_ptr<trajectoire> currentSegment;
 bool keepToolPath = true;
+ReportReason groupReason = ReportReason::None;
 
 namespace {
 
@@ -156,6 +157,7 @@ struct GroupScan {
     // reading them as 0 would send the tool to machine zero, and leaving a
     // polar word out would drill or cut every point of a pattern in one place.
     bool untranslatable = false;
+    ReportReason refusal = ReportReason::None; // why, the first such word's
     bool hasFeed = false; // an F letter
     // A word of an axis the machine does not have: the rotary axes A, B, C
     // and the secondary linear axes U, V, W (the letter and a number).
@@ -195,6 +197,13 @@ constexpr std::array<uint8_t, 256> makeByteClasses()
 
 constexpr std::array<uint8_t, 256> kByteClass = makeByteClasses();
 
+void untranslatable(GroupScan& scan, ReportReason reason)
+{
+    if (!scan.untranslatable)
+        scan.refusal = reason;
+    scan.untranslatable = true;
+}
+
 GroupScan scanGroup(std::string_view group)
 {
     GroupScan scan;
@@ -203,7 +212,7 @@ GroupScan scanGroup(std::string_view group)
         const uint8_t kind = kByteClass[static_cast<unsigned char>(group[i])];
         if (kind == kNumber) {
             if (++run > kMaxNumberLength)
-                scan.untranslatable = true;
+                untranslatable(scan, ReportReason::LongNumber);
             continue;
         }
         run = 0;
@@ -223,14 +232,15 @@ GroupScan scanGroup(std::string_view group)
             scan.hasComment = true;
             break;
         case kUntranslatable:
-            scan.untranslatable = true;
+            untranslatable(scan, group[i] == '#' || group[i] == '[' ? ReportReason::Parameter
+                                                                    : ReportReason::PolarCoordinate);
             break;
         case kFeed:
             scan.hasFeed = true;
             // A negative feed has no meaning: the machine would be sent a
             // negative speed ("VS -1.40;").
             if (i + 1 < group.size() && group[i + 1] == '-')
-                scan.untranslatable = true;
+                untranslatable(scan, ReportReason::NegativeFeed);
             break;
         case kOtherAxis:
             // Only as a word: the letters of "CALL" or "ABS" are none.
@@ -500,8 +510,10 @@ bool onlyFeedWord(std::string_view group)
 GroupOutcome dispatchScanned(std::string_view group, CommandLines& lines)
 {
     const GroupScan scan = scanGroup(group);
-    if (scan.untranslatable)
+    if (scan.untranslatable) {
+        groupReason = scan.refusal;
         return GroupOutcome::Rejected;
+    }
     // Decided before the group runs: its code may change the motion mode.
     const bool feedLeftOver = scan.hasFeed && !handlerReadsFeed(group, scan);
     GroupOutcome outcome = dispatchCodeAndMove(group, scan, lines);
@@ -514,8 +526,10 @@ GroupOutcome dispatchScanned(std::string_view group, CommandLines& lines)
         outcome = onlyFeedWord(group) ? GroupOutcome::Translated : GroupOutcome::Partly;
     // The machine has X, Y and Z only: a rotation or a U, V, W move is left
     // out, and the user is told, while the group's X, Y, Z still move.
-    if (scan.otherAxis && outcome == GroupOutcome::Translated)
+    if (scan.otherAxis && outcome == GroupOutcome::Translated) {
         outcome = GroupOutcome::Partly;
+        groupReason = ReportReason::OtherAxis;
+    }
     return outcome;
 }
 
@@ -523,7 +537,18 @@ GroupOutcome dispatchScanned(std::string_view group, CommandLines& lines)
 
 GroupOutcome dispatchWordGroup(std::string_view group, CommandLines& lines)
 {
-    return dispatchScanned(group, lines);
+    groupReason = ReportReason::None;
+    const GroupOutcome outcome = dispatchScanned(group, lines);
+    if (outcome == GroupOutcome::Translated)
+        groupReason = ReportReason::None;
+    else if (groupReason == ReportReason::None)
+        groupReason = ReportReason::UnsupportedCode;
+    return outcome;
+}
+
+ReportReason lastGroupReason()
+{
+    return groupReason;
 }
 
 CommandLines dispatchWordGroup(std::string_view group)

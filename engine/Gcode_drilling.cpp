@@ -102,7 +102,7 @@ bool holesFit(float x, float y, float repeat)
         holeY = m.absoluteMode ? y : holeY + y;
         holeX = m.absoluteMode ? x : holeX + x;
         if (!fitsSteps(holeX) || !fitsSteps(holeY))
-            return false;
+            return refuse(ReportReason::OutOfRange);
         if (m.absoluteMode)
             break;
     }
@@ -204,7 +204,7 @@ bool drillCycle(std::string_view group, CommandLines& lines, bool continuesCycle
         repeat = static_cast<float>(std::trunc(value));
     if (findWord(group, 'P', value)) {
         if (!fitsInt32(std::trunc(value)))
-            return false;
+            return refuse(ReportReason::ValueOutOfRange);
         dwellTime = static_cast<int32_t>(std::trunc(value));
     }
     if (findWord(group, 'Q', value))
@@ -232,9 +232,10 @@ bool drillCycle(std::string_view group, CommandLines& lines, bool continuesCycle
     const float bottom = !zWord.present   ? m.currentZ
                          : zWord.relative ? retract + zWord.steps
                                           : zWord.steps;
-    if (!(repeat <= kMaxCycleRepeat) || !(std::fabs(peck) <= kMaxPecks) || !fitsSteps(bottom) ||
-        !fitsSteps(retract) || !holesFit(x, y, repeat))
-        return false;
+    if (!(repeat <= kMaxCycleRepeat) || !(std::fabs(peck) <= kMaxPecks))
+        return refuse(ReportReason::ValueOutOfRange);
+    if (!fitsSteps(bottom) || !fitsSteps(retract) || !holesFit(x, y, repeat))
+        return refuse(ReportReason::OutOfRange);
 
     if (!continuesCycle)
         m.cycleInitialZ = m.currentZ;

@@ -39,8 +39,10 @@ MoveTarget moveTarget(std::string_view group)
     }
     t.hasXY = group.find_first_of("XY") != std::string_view::npos;
     t.valid = fitsSteps(t.x) && fitsSteps(t.y) && fitsSteps(t.z);
-    if (t.valid && t.hasZ && t.hasXY)
-        t.valid = steppedMoveFits(t.x, t.y, t.z);
+    if (!t.valid)
+        refuse(ReportReason::OutOfRange);
+    else if (t.hasZ && t.hasXY && !steppedMoveFits(t.x, t.y, t.z))
+        t.valid = refuse(ReportReason::TooManyStairs);
     return t;
 }
 

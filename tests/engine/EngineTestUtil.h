@@ -17,13 +17,16 @@ struct RunResult {
     CommandLines all;   // with them
     std::vector<int32_t> lineMap;
     std::vector<std::pair<int, std::string>> ignored;
+    std::vector<ReportInfo> reasons; // one per entry of `ignored`
 };
 
 struct Recorder : ConversionObserver {
     std::vector<std::pair<int, std::string>> ignored;
-    void reportIgnored(int line, const std::string& group) override
+    std::vector<ReportInfo> reasons;
+    void reportGroup(int line, const std::string& group, const ReportInfo& info) override
     {
         ignored.emplace_back(line, group);
+        reasons.push_back(info);
     }
 };
 
@@ -39,6 +42,7 @@ inline RunResult convert(const std::vector<std::string>& source, const std::stri
     runConversion(source, ofx, ofy, ofz, r.all, r.lineMap, rec);
     r.lines.assign(r.all.begin() + 4, r.all.end());
     r.ignored = rec.ignored;
+    r.reasons = rec.reasons;
     return r;
 }
 

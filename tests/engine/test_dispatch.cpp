@@ -327,3 +327,47 @@ TEST(ResetTranslator, StartState)
 }
 
 } // namespace
+
+namespace {
+
+struct ReasonCase {
+    const char* line;
+    ReportReason reason;
+    bool partly;
+};
+
+} // namespace
+
+// Every report says why, and whether part of the group was carried out.
+TEST(ReportReasons, EachRefusalNamesItsCause)
+{
+    const std::vector<ReasonCase> cases = {
+        {"G64 P0.01", ReportReason::UnsupportedCode, false},
+        {"G38.2 Z-5", ReportReason::UnsupportedCode, false},
+        {"G1 X#1", ReportReason::Parameter, false},
+        {"G1 X[1+2]", ReportReason::Parameter, false},
+        {"G91 G81 R.1 Z-.5 ^60 L6", ReportReason::PolarCoordinate, false},
+        {"G1 X1234567890123456789012345678", ReportReason::LongNumber, false},
+        {"G1 F-90 X1", ReportReason::NegativeFeed, false},
+        {"G1 X10 A90", ReportReason::OtherAxis, true},
+        {"G0 X1e12", ReportReason::None, false}, // "1" then an unknown letter: no report
+        {"G0 X99999999", ReportReason::OutOfRange, false},
+        {"G1 X60000 Z-60000", ReportReason::TooManyStairs, false},
+        {"G3 X21 Y-20 I20 J21", ReportReason::OffCircle, false},
+        {"G2 X10 Y0 R1", ReportReason::NoCircle, false},
+        {"G4 P99999999999", ReportReason::ValueOutOfRange, false},
+        {"Z25. M09", ReportReason::UnsupportedCode, true},
+        {"G94 F100", ReportReason::UnsupportedCode, true},
+        {"X1 G90 G0 Y1", ReportReason::FrontWords, false},
+    };
+    for (const auto& c : cases) {
+        const auto r = enginetest::convert({c.line});
+        if (c.reason == ReportReason::None) {
+            EXPECT_TRUE(r.reasons.empty()) << c.line;
+            continue;
+        }
+        ASSERT_EQ(r.reasons.size(), 1u) << c.line;
+        EXPECT_EQ(r.reasons[0].reason, c.reason) << c.line << ": " << reasonText(r.reasons[0].reason);
+        EXPECT_EQ(r.reasons[0].partly, c.partly) << c.line;
+    }
+}

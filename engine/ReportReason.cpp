@@ -1,0 +1,35 @@
+// The English words of the report reasons.
+#include "engine/ReportReason.h"
+
+const char* reasonText(ReportReason reason)
+{
+    switch (reason) {
+    case ReportReason::None:
+        return "translated";
+    case ReportReason::UnsupportedCode:
+        return "unsupported code";
+    case ReportReason::Parameter:
+        return "parameter or expression";
+    case ReportReason::PolarCoordinate:
+        return "polar coordinate";
+    case ReportReason::LongNumber:
+        return "number too long";
+    case ReportReason::NegativeFeed:
+        return "negative feed";
+    case ReportReason::OtherAxis:
+        return "axis this machine does not have (A, B, C, U, V, W)";
+    case ReportReason::OutOfRange:
+        return "coordinate out of the controller's range";
+    case ReportReason::TooManyStairs:
+        return "move too long to write as a staircase";
+    case ReportReason::OffCircle:
+        return "arc end point not on its circle";
+    case ReportReason::NoCircle:
+        return "radius-form arc without a circle";
+    case ReportReason::ValueOutOfRange:
+        return "value out of range";
+    case ReportReason::FrontWords:
+        return "words in front of the first of several codes";
+    }
+    return "unsupported code";
+}

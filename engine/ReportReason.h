@@ -1,0 +1,32 @@
+// Why a word group was reported: the engine says which, the window and the
+// converter say it in words (the window in the user's language).
+#pragma once
+
+#include <cstdint>
+
+enum class ReportReason : uint8_t {
+    None,              // (the group was translated)
+    UnsupportedCode,   // a G or M code this machine's translation does not know
+    Parameter,         // a parameter (#1) or an expression ([...])
+    PolarCoordinate,   // a polar word (@ radius, ^ angle)
+    LongNumber,        // a number of more characters than a word may hold
+    NegativeFeed,      // a negative F: the machine would be sent a negative speed
+    OtherAxis,         // an A, B, C, U, V or W word: this machine has X, Y, Z only
+    OutOfRange,        // a coordinate beyond the controller's step range
+    TooManyStairs,     // a move of more stairs than a program can sensibly ask
+    OffCircle,         // an arc whose end point is not on its circle
+    NoCircle,          // a radius-form arc that has no circle (R0, R too short, end on start)
+    ValueOutOfRange,   // a P, S, T or L value beyond what the command carries
+    FrontWords,        // coordinates or a feed in front of the first of several codes
+};
+
+// One report of the conversion run: the reason, and whether part of the
+// group was carried out all the same ("G1 X10 A90" moves to X10).
+struct ReportInfo {
+    ReportReason reason = ReportReason::UnsupportedCode;
+    bool partly = false;
+};
+
+// The reason in English, lower case, without a final full stop
+// ("unsupported code"): the converter's report lines.
+const char* reasonText(ReportReason reason);
