@@ -79,7 +79,8 @@ struct ModalState {
     float cycleR = 0.0f;
     float cycleRepeat = 0.0f;
     int32_t cycleDwell = 0;
-    float cyclePeck = 0.0f;
+    float cyclePeck = 0.0f; // depth of one peck in machine steps; 0: no pecks
+    bool cycleChipBreaking = false; // G73: between pecks a short rise only
     float cycleBottomZ = 0.0f;
     float cycleRetractZ = 0.0f;
     // G98 (true): holes end at the height the tool had when the cycle mode
@@ -89,6 +90,18 @@ struct ModalState {
     float cycleInitialZ = 0.0f;
     CycleWord cycleZWord; // the Z and R in force while the cycle mode lasts
     CycleWord cycleRWord;
+    // The last Q given to a peck cycle in the run (machine steps, positive):
+    // a G83 or G73 without Q pecks by it.
+    bool hasPeckDepth = false;
+    float peckDepth = 0.0f;
+    // Tool and spindle words: the tool a T selected (for the next M06 without
+    // T), the spindle speed an S set, whether it still has to be sent, and
+    // whether the spindle turns (M03 until M05, M02, M30).
+    bool hasSelectedTool = false;
+    int32_t selectedTool = 0;
+    bool spindleTurning = false;
+    bool spindleSpeedPending = false;
+    int32_t spindleSpeed = 0;
 };
 
 extern ModalState modalState;
@@ -127,6 +140,16 @@ inline bool refuse(ReportReason reason)
 {
     groupReason = reason;
     return false;
+}
+
+// Why part of a group that is translated is carried out otherwise than
+// written (a feed too slow for the speed lines, sent as the slowest they
+// carry): the group is then reported as partly translated. None when the
+// dispatch starts; only a translated group's note counts.
+extern ReportReason groupNote;
+inline void noteAltered(ReportReason reason)
+{
+    groupNote = reason;
 }
 
 // ---- dispatch (Gcode_dispatch.cpp) ----
@@ -245,7 +268,9 @@ bool radiusArcOffsets(double radius, float x, float y, float z, bool clockwise, 
 // `continuesCycle`: the motion mode before this group was already the
 // drilling mode (no G80 or other motion code since the last cycle block), so
 // an absent Z or R word keeps the previous block's.
-bool drillCycle(std::string_view group, CommandLines& lines, bool continuesCycle = false);
+// `code`: the cycle's G number, 73, 81, 82 or 83.
+bool drillCycle(std::string_view group, CommandLines& lines, bool continuesCycle = false,
+                int32_t code = 81);
 bool repeatDrillCycle(std::string_view group, CommandLines& lines);
 void cancelDrillCycle(CommandLines& lines);
 void drillHoles(CommandLines& lines, trajectoire& segment, float x, float y);
@@ -258,4 +283,14 @@ void programEndM30(CommandLines& lines);
 bool spindleOn(std::string_view group, CommandLines& lines);
 void spindleOff(CommandLines& lines);
 bool toolChange(std::string_view group, CommandLines& lines);
+// For a group other than M06's: a T word selects the tool that the next M06
+// without T changes to. False, and nothing changed, when the group holds no
+// T word (or one beyond the tool line's range).
+bool takeToolWord(std::string_view group);
+// For a group other than M03's: an S word sets the spindle speed. While the
+// spindle turns (after M03, before M05, M02, M30) "RVS n;" is appended to
+// `lines` at once, after the group's own lines; otherwise the next M03
+// without S sends it. False, and nothing changed, when the group holds no S
+// word (or one beyond 32 bits).
+bool takeSpindleSpeedWord(std::string_view group, CommandLines& lines);
 bool dwell(std::string_view group, CommandLines& lines);

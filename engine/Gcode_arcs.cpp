@@ -246,7 +246,9 @@ bool arcMove(std::string_view group, bool clockwise, CommandLines& lines)
     const bool knownPlane = m.plane <= 2;
     // The offsets form: a centre offset of the plane. It wins over an R word,
     // so that programs carrying both keep their output. A group with neither
-    // (a modal line that only moves Z) is cut as it always was.
+    // has no centre (posts that leave out offsets equal to the last arc's
+    // write such lines): LinuxCNC refuses it, and cutting it as a chord
+    // would cut the corner.
     const bool offsetsForm = (m.plane == 0 && (hasI || hasJ)) || (m.plane == 1 && (hasI || hasK)) ||
                              (m.plane == 2 && (hasJ || hasK));
     if (offsetsForm) {
@@ -256,6 +258,8 @@ bool arcMove(std::string_view group, bool clockwise, CommandLines& lines)
             return false;
     }
     const bool radiusForm = knownPlane && !offsetsForm && findWord(group, 'R', value);
+    if (knownPlane && !offsetsForm && !radiusForm)
+        return refuse(ReportReason::ArcWithoutCentre);
     if (radiusForm) {
         // From here on the arc is its offsets-form twin.
         double o1 = 0.0;

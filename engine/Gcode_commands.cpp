@@ -19,6 +19,26 @@ bool truncatedInt(double value, int64_t& result)
     return true;
 }
 
+// A word proper: the letter followed by a number ("S12000", "T3"), not the
+// letter alone or inside another word.
+bool findNumberWord(std::string_view group, char letter, double& value)
+{
+    const std::size_t pos = group.find(letter);
+    if (pos == std::string_view::npos || pos + 1 >= group.size())
+        return false;
+    const char c = group[pos + 1];
+    if (!((c >= '0' && c <= '9') || c == '.' || c == '+' || c == '-'))
+        return false;
+    value = parseWordNumber(group, pos + 1);
+    return true;
+}
+
+void writeSpindleSpeed(CommandLines& lines)
+{
+    lines.push_back("RVS " + formatInt(modalState.spindleSpeed) + ";");
+    modalState.spindleSpeedPending = false;
+}
+
 void recordCurrentPosition()
 {
     currentSegment->addPoint(previewScale(modalState.currentX), previewScale(modalState.currentY),
@@ -81,43 +101,82 @@ bool returnToReference(std::string_view group, CommandLines& lines)
 void programEndM2(CommandLines& lines)
 {
     lines.append({"@SS0;", "VS 30.0", "PA 0,1600;"});
+    modalState.spindleTurning = false;
 }
 
 void programEndM30(CommandLines& lines)
 {
     lines.append({"@SS 0;", "VS 30.0", "PA 0,1600;"});
+    modalState.spindleTurning = false;
 }
 
+// M03's own S sets the speed; without one, a speed an S set while the
+// spindle stood is sent now.
 bool spindleOn(std::string_view group, CommandLines& lines)
 {
+    ModalState& m = modalState;
     double value = 0.0;
     int64_t speed = 0;
     const bool hasS = findWord(group, 'S', value);
     if (hasS && !truncatedInt(value, speed))
         return refuse(ReportReason::ValueOutOfRange);
     lines.push_back("@SS 1;");
-    if (hasS)
-        lines.push_back("RVS " + formatInt(static_cast<int32_t>(speed)) + ";");
+    m.spindleTurning = true;
+    if (hasS) {
+        m.spindleSpeed = static_cast<int32_t>(speed);
+        writeSpindleSpeed(lines);
+    } else if (m.spindleSpeedPending) {
+        writeSpindleSpeed(lines);
+    }
     return true;
 }
 
 void spindleOff(CommandLines& lines)
 {
     lines.push_back("@SS 0;");
+    modalState.spindleTurning = false;
 }
 
 // The tool line names tool T + 10: T3 is written as tool 13. A change
-// without a T word selects tool 0.
+// without a T word changes to the tool a T of an earlier group selected,
+// and to tool 0 when there was none in the run.
 bool toolChange(std::string_view group, CommandLines& lines)
+{
+    ModalState& m = modalState;
+    double value = 0.0;
+    int64_t tool = m.hasSelectedTool ? m.selectedTool : 0;
+    if (findWord(group, 'T', value) && !truncatedInt(value, tool))
+        return refuse(ReportReason::ValueOutOfRange);
+    if (tool + 10 > INT32_MAX)
+        return refuse(ReportReason::ValueOutOfRange);
+    m.selectedTool = static_cast<int32_t>(tool);
+    m.hasSelectedTool = true;
+    lines.push_back("T: " + formatInt(static_cast<int32_t>(tool + 10)) + " N:? H:? D:?;");
+    return true;
+}
+
+bool takeToolWord(std::string_view group)
 {
     double value = 0.0;
     int64_t tool = 0;
-    if (findWord(group, 'T', value) && !truncatedInt(value, tool))
-        return refuse(ReportReason::ValueOutOfRange);
-    tool += 10;
-    if (tool > INT32_MAX)
-        return refuse(ReportReason::ValueOutOfRange);
-    lines.push_back("T: " + formatInt(static_cast<int32_t>(tool)) + " N:? H:? D:?;");
+    if (!findNumberWord(group, 'T', value) || !truncatedInt(value, tool) || tool + 10 > INT32_MAX)
+        return false;
+    modalState.selectedTool = static_cast<int32_t>(tool);
+    modalState.hasSelectedTool = true;
+    return true;
+}
+
+bool takeSpindleSpeedWord(std::string_view group, CommandLines& lines)
+{
+    ModalState& m = modalState;
+    double value = 0.0;
+    int64_t speed = 0;
+    if (!findNumberWord(group, 'S', value) || !truncatedInt(value, speed))
+        return false;
+    m.spindleSpeed = static_cast<int32_t>(speed);
+    m.spindleSpeedPending = true;
+    if (m.spindleTurning)
+        writeSpindleSpeed(lines);
     return true;
 }
 

@@ -14,6 +14,7 @@ std::unique_ptr<piece> trajectoryStore = std::make_unique<piece>();
 std::unique_ptr<trajectoire> currentSegment;
 bool keepToolPath = true;
 ReportReason groupReason = ReportReason::None;
+ReportReason groupNote = ReportReason::None;
 
 namespace {
 
@@ -56,6 +57,14 @@ void resetTranslator()
     modalState.absoluteMode = true;
     // Every run starts under G99, as the first one does.
     modalState.retractToInitial = false;
+    // Peck depth, tool and spindle speed are the run's own.
+    modalState.hasPeckDepth = false;
+    modalState.peckDepth = 0.0f;
+    modalState.hasSelectedTool = false;
+    modalState.selectedTool = 0;
+    modalState.spindleTurning = false;
+    modalState.spindleSpeedPending = false;
+    modalState.spindleSpeed = 0;
     trajectoryStore =
         keepToolPath ? std::make_unique<piece>() : std::make_unique<piece>(piece::Discarding{});
 }
@@ -159,6 +168,7 @@ struct GroupScan {
     bool untranslatable = false;
     ReportReason refusal = ReportReason::None; // why, the first such word's
     bool hasFeed = false; // an F letter
+    bool hasToolOrSpeed = false; // a T or an S letter
     // A word of an axis the machine does not have: the rotary axes A, B, C
     // and the secondary linear axes U, V, W (the letter and a number).
     bool otherAxis = false;
@@ -174,6 +184,7 @@ enum ByteClass : uint8_t {
     kUntranslatable,
     kFeed,
     kOtherAxis,
+    kToolOrSpeed,
 };
 
 constexpr std::array<uint8_t, 256> makeByteClasses()
@@ -188,6 +199,7 @@ constexpr std::array<uint8_t, 256> makeByteClasses()
                      : c == '('                                     ? kComment
                      : c == '#' || c == '[' || c == '@' || c == '^' ? kUntranslatable
                      : c == 'F'                                     ? kFeed
+                     : c == 'T' || c == 'S'                         ? kToolOrSpeed
                      : c == 'A' || c == 'B' || c == 'C' || c == 'U' || c == 'V' || c == 'W'
                          ? kOtherAxis
                          : kOther;
@@ -241,6 +253,9 @@ GroupScan scanGroup(std::string_view group)
             // negative speed ("VS -1.40;").
             if (i + 1 < group.size() && group[i + 1] == '-')
                 untranslatable(scan, ReportReason::NegativeFeed);
+            break;
+        case kToolOrSpeed:
+            scan.hasToolOrSpeed = true;
             break;
         case kOtherAxis:
             // Only as a word: the letters of "CALL" or "ABS" are none.
@@ -342,12 +357,14 @@ bool dispatchG(std::string_view group, std::size_t pos, CommandLines& lines)
             cancelDrillCycle(lines);
             return true;
         });
+    case 73:
     case 81:
     case 82:
     case 83: {
         const bool continuesCycle = modalState.motionMode == kMotionDrill;
-        return withMotionMode(kMotionDrill,
-                              [&] { return drillCycle(group, lines, continuesCycle); });
+        return withMotionMode(kMotionDrill, [&] {
+            return drillCycle(group, lines, continuesCycle, static_cast<int32_t>(code));
+        });
     }
     case 90:
         modalState.absoluteMode = true;
@@ -409,7 +426,8 @@ bool isMotionCode(std::string_view group, std::size_t codePos)
     long code = 0;
     if (!readCode(group, codePos, code))
         return false;
-    return (code >= 0 && code <= 3) || code == 28 || code == 30 || (code >= 81 && code <= 83);
+    return (code >= 0 && code <= 3) || code == 28 || code == 30 || code == 73 ||
+           (code >= 81 && code <= 83);
 }
 
 bool isProgramEnd(std::string_view group, std::size_t codePos)
@@ -492,19 +510,56 @@ bool handlerReadsFeed(std::string_view group, const GroupScan& scan)
     long code = 0;
     if (hasM || !readCode(group, scan.firstG, code))
         return false;
-    return (code >= 1 && code <= 3) || (code >= 81 && code <= 83) || code == 93 || code == 95;
+    return (code >= 1 && code <= 3) || code == 73 || (code >= 81 && code <= 83) || code == 93 ||
+           code == 95;
 }
 
-// A group that is an F word and nothing else (but the mark of a comment).
-bool onlyFeedWord(std::string_view group)
+// A group of F, S and T words and nothing else (but the marks of a comment).
+bool onlyLeftOverWords(std::string_view group)
 {
-    const std::size_t pos = group.find('F');
-    std::size_t end = pos + 1;
-    while (end < group.size() && isNumberChar(group[end]))
-        ++end;
-    const auto isMark = [](char c) { return c == '(' || c == ')'; };
-    return std::all_of(group.begin(), group.begin() + static_cast<std::ptrdiff_t>(pos), isMark) &&
-           std::all_of(group.begin() + static_cast<std::ptrdiff_t>(end), group.end(), isMark);
+    std::size_t i = 0;
+    while (i < group.size()) {
+        const char c = group[i++];
+        if (c == '(' || c == ')')
+            continue;
+        if (c != 'F' && c != 'S' && c != 'T')
+            return false;
+        if (i >= group.size() || !isNumberChar(group[i]))
+            return false;
+        while (i < group.size() && isNumberChar(group[i]))
+            ++i;
+    }
+    return true;
+}
+
+// The M code that a group's handler runs (an M word wins over a G word), or
+// -1 when the group has none.
+long mCodeOf(std::string_view group, const GroupScan& scan)
+{
+    long code = -1;
+    if (scan.firstM == std::string_view::npos || !readCode(group, scan.firstM, code))
+        return -1;
+    return code;
+}
+
+// The T and S words of a group whose handler does not read them (all but
+// M06's T and M03's S) select the tool and set the spindle speed. Those of
+// a group that is not translated are not taken ("G96 S200" is no spindle
+// speed), unless the group has no code at all ("S12000" alone).
+bool takeToolAndSpeed(std::string_view group, const GroupScan& scan, GroupOutcome outcome,
+                      CommandLines& lines)
+{
+    const bool hasCode =
+        scan.firstM != std::string_view::npos || scan.firstG != std::string_view::npos;
+    if (outcome == GroupOutcome::Rejected && hasCode)
+        return false;
+    const long mCode = mCodeOf(group, scan);
+    bool taken = false;
+    if (mCode != 6 && takeToolWord(group))
+        taken = true;
+    if (mCode != 3 && takeSpindleSpeedWord(group, lines))
+        taken = true;
+    return taken;
 }
 
 GroupOutcome dispatchScanned(std::string_view group, CommandLines& lines)
@@ -522,8 +577,11 @@ GroupOutcome dispatchScanned(std::string_view group, CommandLines& lines)
     // alone. It is read after the group's code, in the units that code may
     // just have set. The F of a code that is not translated ("G94 F100")
     // still takes effect, and the group is reported for its code.
-    if (feedLeftOver && takeFeedWord(group) && outcome == GroupOutcome::Rejected)
-        outcome = onlyFeedWord(group) ? GroupOutcome::Translated : GroupOutcome::Partly;
+    bool tookWords = feedLeftOver && takeFeedWord(group);
+    if (scan.hasToolOrSpeed && takeToolAndSpeed(group, scan, outcome, lines))
+        tookWords = true;
+    if (tookWords && outcome == GroupOutcome::Rejected)
+        outcome = onlyLeftOverWords(group) ? GroupOutcome::Translated : GroupOutcome::Partly;
     // The machine has X, Y and Z only: a rotation or a U, V, W move is left
     // out, and the user is told, while the group's X, Y, Z still move.
     if (scan.otherAxis && outcome == GroupOutcome::Translated) {
@@ -538,7 +596,12 @@ GroupOutcome dispatchScanned(std::string_view group, CommandLines& lines)
 GroupOutcome dispatchWordGroup(std::string_view group, CommandLines& lines)
 {
     groupReason = ReportReason::None;
-    const GroupOutcome outcome = dispatchScanned(group, lines);
+    groupNote = ReportReason::None;
+    GroupOutcome outcome = dispatchScanned(group, lines);
+    if (outcome == GroupOutcome::Translated && groupNote != ReportReason::None) {
+        outcome = GroupOutcome::Partly;
+        groupReason = groupNote;
+    }
     if (outcome == GroupOutcome::Translated)
         groupReason = ReportReason::None;
     else if (groupReason == ReportReason::None)

@@ -1,17 +1,18 @@
-// Drilling cycles (G81, G82, G83), their modal repeat and G80.
+// Drilling cycles (G73, G81, G82, G83), their modal repeat and G80.
 //
 // The PROFILER has no cycle command: each hole is written as a positioning
 // move, an approach to the retract plane, the drilling itself (in one go,
 // with a dwell at the bottom, or in pecks) and the return to the retract
-// plane. The words present decide the kind of cycle, not the G number: Q
-// gives pecks, P a dwell, neither a plain cycle.
+// plane. G81 and G82 drill in one go (with the dwell of a P word); G83 and
+// G73 in pecks of the depth Q, G83 clearing the chips at the retract plane
+// after each peck, G73 only breaking them by a short rise.
 //
 // Under G99 a hole ends at the retract plane; under G98 at the height the
 // tool had when the cycle mode began, when that is higher (clear of clamps),
 // and the tool moves to the next hole there. While the cycle mode lasts, a
 // cycle block without Z or R drills to the depth and from the plane of the
 // previous block, as PCB drilling programs that repeat the cycle code on
-// every hole expect.
+// every hole expect. A peck cycle without Q pecks by the last Q of the run.
 #include <cmath>
 #include <cstdlib>
 #include <memory>
@@ -22,12 +23,17 @@
 namespace {
 
 // Bounds that keep one word group to a finite amount of machine work. L
-// counts holes and Q counts pecks per hole: a real program drills a row of
-// tens or hundreds of holes and a deep hole in tens of pecks. Larger values
-// are almost always a peck depth or a repeat written for another control
-// and are rejected (reported) instead of being turned into hours of motion.
+// counts holes, and the depth over Q the pecks of one hole: a real program
+// drills a row of tens or hundreds of holes and a deep hole in tens of
+// pecks. Larger values are almost always a mistyped word or one written for
+// another control and are rejected (reported) instead of being turned into
+// hours of motion.
 constexpr float kMaxCycleRepeat = 1000.0f;
-constexpr float kMaxPecks = 100.0f;
+constexpr long double kMaxPecks = 1000.0L;
+
+// Between pecks the tool comes back down (G83) or rises (G73) to 0.010 inch
+// above the depth reached, in inch and millimetre programs alike.
+constexpr long double kPeckClearanceMm = 0.254L;
 
 float narrow(long double value)
 {
@@ -42,8 +48,11 @@ float cycleFeed(double f)
 {
     const long double mmPerMinute = static_cast<long double>(f) * modalState.unitFactor;
     long double tenths = std::trunc(mmPerMinute * (1.0L / 6.0L));
-    if (tenths == 0)
-        tenths = 0; // never "-0.00"
+    if (tenths == 0) {
+        // No speed at all: the slowest the speed lines carry.
+        tenths = 1;
+        noteAltered(ReportReason::SlowFeed);
+    }
     float feed = narrow(tenths * 0.1L);
     if (feed > machineSettings.maxSpeedXY)
         feed = machineSettings.maxSpeedXY;
@@ -132,45 +141,45 @@ void drillInOneGo(CommandLines& lines, trajectoire& segment, float clear)
     record(segment, clear, kKindRapid);
 }
 
-// Each peck drills one share deeper, clears the chips at the retract plane
-// and comes back down at full speed to the depth reached; after the last one
-// the tool leaves the hole to `clear`.
+// Each peck drills Q deeper. Between pecks G83 clears the chips at the
+// retract plane and comes back down at full speed to just above the depth
+// reached; G73 only rises by that clearance. Then the next peck feeds on.
+// After the last one the tool leaves the hole to `clear`.
 void drillInPecks(CommandLines& lines, trajectoire& segment, float clear)
 {
     const ModalState& m = modalState;
     const float bottom = m.cycleBottomZ;
     const float retract = m.cycleRetractZ;
-    const float pecks = std::fmin(std::fabs(m.cyclePeck), kMaxPecks);
-    const float share = narrow((static_cast<long double>(bottom) - retract) / pecks);
-    // Rounding may leave one more, tiny peck; beyond that the depth goes
-    // straight to the bottom so that no share can stall the loop.
-    const int32_t maxPecks = static_cast<int32_t>(2.0f * std::ceil(pecks)) + 2;
+    const double peck = m.cyclePeck;
+    const float clearance = narrow(kPeckClearanceMm * machineSettings.stepsPerMmZ);
 
+    // The depth is summed in double precision; a sum that ends a hair short
+    // of the bottom is the bottom, not one more, empty peck.
+    double reached = retract;
     float depth = retract;
-    int32_t count = 0;
-    do {
-        const float deeper = depth + share;
-        ++count;
-        if (share > 0.0f && deeper > depth && count < maxPecks)
-            depth = std::fmin(deeper, bottom);
-        else
-            depth = bottom;
+    for (int32_t count = 1;; ++count) {
+        reached += peck;
+        const bool last = !(reached < bottom - 0.01) || count > kMaxPecks;
+        depth = last ? bottom : narrow(reached);
         lines.push_back(heightLine(depth));
         record(segment, depth, kKindFeed);
+        if (last)
+            break;
         switchPiece(segment, depth, kKindRapid);
-        lines.push_back(heightLine(retract));
-        record(segment, retract, kKindRapid);
-        lines.push_back(zDownSpeed(machineSettings.maxSpeedZ));
-        lines.push_back(heightLine(depth));
-        record(segment, depth, kKindRapid);
-        switchPiece(segment, depth, kKindFeed);
-        lines.push_back(zDownSpeed(m.feedRate));
-    } while (depth < bottom);
+        const float resume = narrow(static_cast<long double>(depth) - clearance);
+        if (!m.cycleChipBreaking) {
+            lines.push_back(heightLine(retract));
+            record(segment, retract, kKindRapid);
+            lines.push_back(zDownSpeed(machineSettings.maxSpeedZ));
+        }
+        lines.push_back(heightLine(resume));
+        record(segment, resume, kKindRapid);
+        switchPiece(segment, resume, kKindFeed);
+        if (!m.cycleChipBreaking)
+            lines.push_back(zDownSpeed(m.feedRate));
+    }
 
-    // The one-point feed piece left by the last peck is dropped.
-    segment.clearPoints();
-    segment.setKind(kKindRapid);
-    record(segment, depth, kKindRapid);
+    switchPiece(segment, depth, kKindRapid);
     lines.push_back(heightLine(clear));
     record(segment, clear, kKindRapid);
 }
@@ -184,7 +193,7 @@ void runCycle(CommandLines& lines, float x, float y)
 
 } // namespace
 
-bool drillCycle(std::string_view group, CommandLines& lines, bool continuesCycle)
+bool drillCycle(std::string_view group, CommandLines& lines, bool continuesCycle, int32_t code)
 {
     ModalState& m = modalState;
     const bool absolute = m.absoluteMode;
@@ -207,8 +216,18 @@ bool drillCycle(std::string_view group, CommandLines& lines, bool continuesCycle
             return refuse(ReportReason::ValueOutOfRange);
         dwellTime = static_cast<int32_t>(std::trunc(value));
     }
-    if (findWord(group, 'Q', value))
-        peck = static_cast<float>(value);
+    // Q is the depth of one peck, in program units like Z, whatever its
+    // sign; G81 and G82 have none.
+    const bool pecking = code == 83 || code == 73;
+    const bool hasQ = pecking && findWord(group, 'Q', value);
+    if (hasQ)
+        peck = std::fabs(stepsZ(value));
+    else if (pecking && m.hasPeckDepth)
+        peck = m.peckDepth;
+    else if (pecking)
+        return refuse(ReportReason::NoPeckDepth);
+    if (pecking && !(peck > 0.0f && std::isfinite(peck)))
+        return refuse(ReportReason::ValueOutOfRange);
     if (findWord(group, 'X', value))
         x = stepsX(value);
     if (findWord(group, 'Y', value))
@@ -232,7 +251,8 @@ bool drillCycle(std::string_view group, CommandLines& lines, bool continuesCycle
     const float bottom = !zWord.present   ? m.currentZ
                          : zWord.relative ? retract + zWord.steps
                                           : zWord.steps;
-    if (!(repeat <= kMaxCycleRepeat) || !(std::fabs(peck) <= kMaxPecks))
+    if (!(repeat <= kMaxCycleRepeat) ||
+        (pecking && !((static_cast<long double>(bottom) - retract) / peck <= kMaxPecks)))
         return refuse(ReportReason::ValueOutOfRange);
     if (!fitsSteps(bottom) || !fitsSteps(retract) || !holesFit(x, y, repeat))
         return refuse(ReportReason::OutOfRange);
@@ -244,6 +264,11 @@ bool drillCycle(std::string_view group, CommandLines& lines, bool continuesCycle
     m.cycleRepeat = repeat;
     m.cycleDwell = dwellTime;
     m.cyclePeck = peck;
+    m.cycleChipBreaking = code == 73;
+    if (hasQ) {
+        m.peckDepth = peck;
+        m.hasPeckDepth = true;
+    }
     m.cycleR = r;
     m.cycleBottomZ = bottom;
     m.cycleRetractZ = retract;

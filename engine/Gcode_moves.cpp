@@ -41,7 +41,8 @@ MoveTarget moveTarget(std::string_view group)
     t.valid = fitsSteps(t.x) && fitsSteps(t.y) && fitsSteps(t.z);
     if (!t.valid)
         refuse(ReportReason::OutOfRange);
-    else if (t.hasZ && t.hasXY && !steppedMoveFits(t.x, t.y, t.z))
+    else if (t.hasZ && t.hasXY && std::trunc(t.z) != std::trunc(s.currentZ) &&
+             !steppedMoveFits(t.x, t.y, t.z))
         t.valid = refuse(ReportReason::TooManyStairs);
     return t;
 }
@@ -63,10 +64,16 @@ std::string speedLine(std::string_view command, float value)
 void moveTo(CommandLines& lines, const MoveTarget& t)
 {
     ModalState& s = modalState;
-    if (!t.hasZ) {
+    // A Z word that stays on the current whole step (CAM programs repeat Z
+    // on nearly every move) moves X and Y alone: as a staircase the move
+    // would bend off its line. The fraction of a step is kept, so that small
+    // incremental Z moves still add up.
+    const bool sameZStep = t.hasZ && t.hasXY && std::trunc(t.z) == std::trunc(s.currentZ);
+    if (!t.hasZ || sameZStep) {
         lines.push_back(positionLine(t.x, t.y));
         s.currentX = t.x;
         s.currentY = t.y;
+        s.currentZ = t.z;
     } else if (t.hasXY) {
         writeSteppedMove(lines, t.x, t.y, t.z);
     } else {
@@ -110,8 +117,12 @@ float programmedFeed(double f)
 {
     const long double mmPerMinute = static_cast<long double>(f) * modalState.unitFactor;
     long double tenths = std::trunc(mmPerMinute * kSixth);
-    if (tenths == 0)
-        tenths = 0; // a whole number of tenths: never "-0.00"
+    if (tenths == 0) {
+        // Under a tenth (F0, or below 6 mm/min) the machine would be sent a
+        // speed of nothing: the slowest speed the lines carry instead.
+        tenths = 1;
+        noteAltered(ReportReason::SlowFeed);
+    }
     return static_cast<float>(tenths * 0.1);
 }
 
@@ -251,17 +262,21 @@ void writeSteppedMove(CommandLines& lines, float x, float y, float z)
         const float ix = static_cast<float>(static_cast<long double>(dx) / n);
         const float iy = static_cast<float>(static_cast<long double>(dy) / n);
         const float iz = static_cast<float>(static_cast<long double>(dz) / n);
-        float px = s.currentX;
-        float py = s.currentY;
-        float pz = s.currentZ;
+        // Stair k lies at the start plus k increments, formed in double
+        // precision: a running float sum drifts off the line by several
+        // steps over a long move.
+        const double startX = s.currentX;
+        const double startY = s.currentY;
+        const double startZ = s.currentZ;
         // Whole steps of the last stair written.
-        float wholeX = std::trunc(px);
-        float wholeY = std::trunc(py);
-        float wholeZ = std::trunc(pz);
+        float wholeX = std::trunc(s.currentX);
+        float wholeY = std::trunc(s.currentY);
+        float wholeZ = std::trunc(s.currentZ);
         for (int64_t k = 1; k <= n; ++k) {
-            px = px + ix;
-            py = py + iy;
-            pz = pz + iz;
+            const double stair = static_cast<double>(k);
+            const float px = static_cast<float>(startX + stair * ix);
+            const float py = static_cast<float>(startY + stair * iy);
+            const float pz = static_cast<float>(startZ + stair * iz);
             // A stair is written only where both its X/Y and its Z land on
             // another whole machine step than the last stair written.
             if (k != n) {
@@ -281,7 +296,7 @@ void writeSteppedMove(CommandLines& lines, float x, float y, float z)
             addCurrentPoint();
         }
     }
-    // The running sums may end a little short of the target.
+    // The last stair may end a little short of the target.
     if (std::trunc(x) != std::trunc(s.currentX) || std::trunc(y) != std::trunc(s.currentY))
         lines.push_back(positionLine(x, y));
     // Likewise for Z: the machine must end at the height we believe it is at.

@@ -30,6 +30,12 @@ const char* reasonText(ReportReason reason)
         return "value out of range";
     case ReportReason::FrontWords:
         return "words in front of the first of several codes";
+    case ReportReason::ArcWithoutCentre:
+        return "arc without centre (no I, J, K of its plane, no R)";
+    case ReportReason::SlowFeed:
+        return "feed below 0.1 mm/s, sent as 0.1 mm/s";
+    case ReportReason::NoPeckDepth:
+        return "peck cycle without peck depth (Q)";
     }
     return "unsupported code";
 }

@@ -18,6 +18,9 @@ enum class ReportReason : uint8_t {
     NoCircle,          // a radius-form arc that has no circle (R0, R too short, end on start)
     ValueOutOfRange,   // a P, S, T or L value beyond what the command carries
     FrontWords,        // coordinates or a feed in front of the first of several codes
+    ArcWithoutCentre,  // an arc with neither centre offsets of its plane nor R
+    SlowFeed,          // a feed under a tenth of mm/s, sent as 0.1 mm/s
+    NoPeckDepth,       // a peck cycle without Q, and none given before in the run
 };
 
 // One report of the conversion run: the reason, and whether part of the

@@ -81,7 +81,6 @@ INSTANTIATE_TEST_SUITE_P(
             {"G2X0Y0I5J0"},
             {"PA 127,186;", "PA 347,134;", "PA 379,-89;", "PA 181,-199;", "PA 7,-54;", "PA 0,0;"},
             35},
-        ArcCase{"no offsets: one chord on the centre", {"G2X0Y10"}, {"PA 0,0;", "PA 0,400;"}},
         ArcCase{"radius not above the precision", {"G2X10Y0I5"}, {"PA 400,0;", "PA 400,0;"}, 300},
         ArcCase{
             "precision far below the radius", {"G2X10Y0I5"}, {"PA 400,0;", "PA 400,0;"}, 1e-20f},
@@ -94,6 +93,25 @@ INSTANTIATE_TEST_SUITE_P(
                 {"G2X0Y0I5", "Y10J5"},
                 {"PA 0,0;", "PA 0,0;", "PA 0,400;", "PA 0,400;"},
                 1e9f}));
+
+TEST(Arc, WithoutCentreIsRefusedAndChangesNothing)
+{
+    // Neither an offset of the plane nor R: no circle to follow. Cut as a
+    // chord it cut the corner; LinuxCNC refuses such a block.
+    const std::vector<std::vector<std::string>> cases = {
+        {"G2X0Y10"}, {"G3X5Y5K2"}, {"G18", "G2X10Z-1J5"}, {"G19", "G3Y10Z-1I5"}, {"G2X1Y0I5", "X4Y4"}};
+    for (const auto& groups : cases) {
+        startRun();
+        run({"G1X1F100"});
+        run(std::vector<std::string>(groups.begin(), groups.end() - 1));
+        const ModalState before = modalState;
+        EXPECT_EQ(dispatchWordGroup(groups.back()), CommandLines{"error"}) << groups.back();
+        EXPECT_EQ(lastGroupReason(), ReportReason::ArcWithoutCentre) << groups.back();
+        EXPECT_EQ(modalState.motionMode, before.motionMode) << groups.back();
+        EXPECT_EQ(modalState.currentX, before.currentX) << groups.back();
+        EXPECT_EQ(modalState.currentY, before.currentY) << groups.back();
+    }
+}
 
 TEST(Arc, UnknownPlaneFallsBackToItsMessage)
 {
@@ -194,7 +212,7 @@ INSTANTIATE_TEST_SUITE_P(
         OffCircleCase{"zero offsets, end elsewhere", {}, "G2X10I0J0", false},
         OffCircleCase{"modal continuation off the circle", {"G2X10I5"}, "X20Y1I5", false},
         OffCircleCase{"radius form is not checked this way", {}, "G2X10Y1R5.1", true},
-        OffCircleCase{"no offsets and no radius: cut as before", {}, "G2X10", true}));
+        OffCircleCase{"no offsets and no radius: no centre", {}, "G2X10", false}));
 
 TEST(Arc, ChordCountIsBoundedForATinyPrecision)
 {

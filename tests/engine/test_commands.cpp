@@ -67,7 +67,45 @@ INSTANTIATE_TEST_SUITE_P(
         CommandCase{"M06 without T after a number", {"5M6"}, kToolTen, 400, 200, -400},
         CommandCase{"G04 P2", {"G4P2"}, {"@WT 2;"}, 400, 200, -400},
         CommandCase{"G04 P1.5", {"G4P1.5"}, {"@WT 1;"}, 400, 200, -400},
-        CommandCase{"G04 alone", {"G4"}, {"@WT 200;"}, 400, 200, -400}));
+        CommandCase{"G04 alone", {"G4"}, {"@WT 200;"}, 400, 200, -400},
+        // T outside M06's group selects the tool of the next M06 without T.
+        CommandCase{"T alone, then M06", {"T3", "M6"}, {"T: 13 N:? H:? D:?;"}, 400, 200, -400},
+        CommandCase{"T in a move group",
+                    {"G0X10T4", "M6"},
+                    {"PA 400,200;", "T: 14 N:? H:? D:?;"},
+                    400, 200, -400},
+        CommandCase{"M06's own T selects it",
+                    {"T3", "M6T5", "M6"},
+                    {"T: 15 N:? H:? D:?;", "T: 15 N:? H:? D:?;"},
+                    400, 200, -400},
+        // S outside M03's group: sent at once while the spindle turns, after
+        // the group's own lines; else by the next M03 without S.
+        CommandCase{"S with the spindle on", {"M3", "S2000"}, {"@SS 1;", "RVS 2000;"}, 400, 200, -400},
+        CommandCase{"S in a feed move",
+                    {"M3S1000", "G1X20S2000"},
+                    {"@SS 1;", "RVS 1000;", "VS  5.20;", "@ZU  5.20;", "@ZD  5.20;", "PA 800,200;",
+                     "RVS 2000;"},
+                    800, 200, -400},
+        CommandCase{"S while the spindle stands waits for M03",
+                    {"S1500", "M5", "M3"},
+                    {"@SS 0;", "@SS 1;", "RVS 1500;"},
+                    400, 200, -400},
+        CommandCase{"the waiting S is sent once",
+                    {"S1500", "M3", "M5", "M3"},
+                    {"@SS 1;", "RVS 1500;", "@SS 0;", "@SS 1;"},
+                    400, 200, -400},
+        CommandCase{"M30 stops the spindle",
+                    {"M3", "M30", "S100"},
+                    {"@SS 1;", "@SS 0;", "VS 30.0", "PA 0,1600;"},
+                    400, 200, -400}));
+
+TEST(Commands, ToolAndSpindleSpeedAreTheRunsOwn)
+{
+    const auto first = enginetest::convert({"T3", "S1000"});
+    EXPECT_TRUE(first.ignored.empty());
+    const auto second = enginetest::convert({"M6", "M3"}, "40", "40", "40", false);
+    EXPECT_EQ(second.lines, (CommandLines{"T: 10 N:? H:? D:?;", "@SS 1;"}));
+}
 
 TEST(Commands, ReturnToReferenceRecordsItsPathAtTheSpeedInForce)
 {

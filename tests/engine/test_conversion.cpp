@@ -29,10 +29,10 @@ TEST(Conversion, HeaderFollowsSettings)
 
 TEST(Conversion, LineMapWithCommentsReportsAndEmptyLines)
 {
+    // A bare S sets the spindle speed and is no report.
     auto r = enginetest::convert({"G0 X1", "(comment)", "G0 X2", "", "G0X3 M8", "S100", "G0 X4"});
-    EXPECT_EQ(r.lineMap, (std::vector<int32_t>{4, 5, 5, -1, -1, -1, 7}));
-    EXPECT_EQ(r.ignored,
-              (std::vector<std::pair<int, std::string>>{{3, ""}, {4, "M8"}, {5, "S100"}}));
+    EXPECT_EQ(r.lineMap, (std::vector<int32_t>{4, 5, 5, -1, -1, 7, 7}));
+    EXPECT_EQ(r.ignored, (std::vector<std::pair<int, std::string>>{{3, ""}, {4, "M8"}}));
     EXPECT_EQ(r.lines, (CommandLines{"PA 40,0;", "PA 80,0;", "PA 120,0;", "PA 160,0;"}));
 }
 

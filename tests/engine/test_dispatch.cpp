@@ -59,8 +59,7 @@ TEST_P(Rejected, GivesErrorAndChangesNothing)
 
 INSTANTIATE_TEST_SUITE_P(
     Table, Rejected,
-    ::testing::Values(RejectCase{"T1"}, RejectCase{"F#101"}, RejectCase{"G1X1F#1"}, RejectCase{""},
-                      RejectCase{"S1000"}, RejectCase{"G-1"}, RejectCase{"G100"}, RejectCase{"G40"},
+    ::testing::Values(RejectCase{"F#101"}, RejectCase{"G1X1F#1"}, RejectCase{""}, RejectCase{"G-1"}, RejectCase{"G100"}, RejectCase{"G40"},
                       RejectCase{"G43"}, RejectCase{"G54"}, RejectCase{"G64"}, RejectCase{"G94"},
                       RejectCase{"M8"}, RejectCase{"M99"},
                       // Codes with a fractional part are other codes.
@@ -178,7 +177,10 @@ INSTANTIATE_TEST_SUITE_P(
                  19.9f},
         // A code that is not translated is reported; its F still counts.
         WordCase{"F with G94", {"G94 F600"}, {}, {"G94F600"}, 9.9f},
-        WordCase{"F with S alone", {"F600 S2000"}, {}, {"F600S2000"}, 9.9f},
+        WordCase{"F with S alone", {"F600 S2000"}, {}, {}, 9.9f},
+        // The S of a code that is not translated is not taken: G96's S is
+        // a surface speed.
+        WordCase{"S with G96", {"M3", "G96 S200"}, {"@SS 1;"}, {"G96S200"}, 5.2f},
         // Not a feed per minute, or not a number: nothing changes.
         WordCase{"F with G93",
                  {"G93 F2", "G1X1"},

@@ -1,4 +1,4 @@
-// G81/G82/G83, the modal repeat and G80, from a tool 10 mm above the part
+// G73/G81/G82/G83, the modal repeat and G80, from a tool 10 mm above the part
 // (machine Z -400) with the default machine.
 #include <gtest/gtest.h>
 
@@ -28,11 +28,13 @@ TEST_P(Drilling, WritesLines)
     EXPECT_EQ(run(GetParam().groups), GetParam().lines) << GetParam().name;
 }
 
-// The same peck, as every peck: down to the depth, out to the retract plane,
-// back down at full speed, then the feed again.
-CommandLines peck(const std::string& depth, const std::string& retract, const std::string& feed)
+// A G83 peck but the last: down to the depth, out to the retract plane, back
+// down at full speed to 0.254 mm (10.16 steps) above the depth, then the feed
+// again. The last peck is its depth alone: the tool then leaves the hole.
+CommandLines peck(const std::string& depth, const std::string& retract, const std::string& resume,
+                  const std::string& feed)
 {
-    return {"@ZA " + depth + ";", "@ZA " + retract + ";", D30, "@ZA " + depth + ";", feed};
+    return {"@ZA " + depth + ";", "@ZA " + retract + ";", D30, "@ZA " + resume + ";", feed};
 }
 
 CommandLines join(std::initializer_list<CommandLines> parts)
@@ -46,38 +48,58 @@ CommandLines join(std::initializer_list<CommandLines> parts)
 INSTANTIATE_TEST_SUITE_P(
     Cycles, Drilling,
     ::testing::Values(
-        DrillCase{"peck example",
-                  {"G0Z5", "G83X10Y10Z-3R1Q3F120"},
+        // Q is the depth of one peck: 11 mm in 2 mm pecks is six of them.
+        DrillCase{"Q is the depth of one peck",
+                  {"G0Z5", "G83X10Y10Z-10R1Q2F120"},
                   join({{"@ZA -200;", U30, D2, "PA 400,400;", D30, "@ZA -40;", D2},
-                        peck("13", "-40", D2),
-                        peck("66", "-40", D2),
-                        peck("120", "-40", D2),
-                        {"@ZA -40;"}})},
-        DrillCase{"rounding leaves a fourth peck",
-                  {"G83Z-0.5R1.5Q3"},
-                  join({{U30, D52, "PA 0,0;", D30, "@ZA -60;", D52},
-                        peck("-33", "-60", D52),
-                        peck("-6", "-60", D52),
-                        peck("19", "-60", D52),
-                        peck("20", "-60", D52),
-                        {"@ZA -60;"}})},
-        DrillCase{"negative Q is its magnitude",
+                        peck("40", "-40", "29", D2),
+                        peck("120", "-40", "109", D2),
+                        peck("200", "-40", "189", D2),
+                        peck("280", "-40", "269", D2),
+                        peck("360", "-40", "349", D2),
+                        {"@ZA 400;", "@ZA -40;"}})},
+        DrillCase{"Q less than a millimetre",
+                  {"G83Z-2R0Q0.5"},
+                  join({{U30, D52, "PA 0,0;", D30, "@ZA 0;", D52},
+                        peck("20", "0", "9", D52),
+                        peck("40", "0", "29", D52),
+                        peck("60", "0", "49", D52),
+                        {"@ZA 80;", "@ZA 0;"}})},
+        DrillCase{"negative Q is its magnitude: the depth in one peck",
                   {"G83Z-2R0Q-2"},
-                  join({{U30, D52, "PA 0,0;", D30, "@ZA 0;", D52},
-                        peck("40", "0", D52),
-                        peck("80", "0", D52),
-                        {"@ZA 0;"}})},
+                  {U30, D52, "PA 0,0;", D30, "@ZA 0;", D52, "@ZA 80;", "@ZA 0;"}},
         DrillCase{"fractional Q ends with a shorter peck",
-                  {"G83Z-3R0Q1.5"},
+                  {"G83Z-3R0Q1.3"},
                   join({{U30, D52, "PA 0,0;", D30, "@ZA 0;", D52},
-                        peck("80", "0", D52),
-                        peck("120", "0", D52),
-                        {"@ZA 0;"}})},
+                        peck("52", "0", "41", D52),
+                        peck("104", "0", "93", D52),
+                        {"@ZA 120;", "@ZA 0;"}})},
+        DrillCase{"inch Q is inches; the clearance is 0.254 mm still",
+                  {"G20", "G83Z-.1R.05Q.05F10"},
+                  join({{U30, "@ZD  4.20;", "PA 0,0;", D30, "@ZA -50;", "@ZD  4.20;"},
+                        peck("0", "-50", "-10", "@ZD  4.20;"),
+                        peck("50", "-50", "40", "@ZD  4.20;"),
+                        {"@ZA 101;", "@ZA -50;"}})},
         DrillCase{"retract plane below the depth: one peck",
                   {"G83Z1R-1Q0.5"},
-                  join({{U30, D52, "PA 0,0;", D30, "@ZA 40;", D52},
-                        peck("-40", "40", D52),
-                        {"@ZA 40;"}})},
+                  {U30, D52, "PA 0,0;", D30, "@ZA 40;", D52, "@ZA -40;", "@ZA 40;"}},
+        // G73 breaks the chip: between pecks the tool rises 0.254 mm only.
+        DrillCase{"G73 rises by the clearance between pecks",
+                  {"G0Z5", "G73X1Z-3R1Q1.5F120"},
+                  {"@ZA -200;", U30, D2, "PA 40,0;", D30, "@ZA -40;", D2, "@ZA 20;", "@ZA 9;",
+                   "@ZA 80;", "@ZA 69;", "@ZA 120;", "@ZA -40;"}},
+        DrillCase{"G73 modal repeat and the last Q",
+                  {"G73X1Z-1R1Q1", "X2", "G73X3"},
+                  {U30, D52, "PA 40,0;", D30, "@ZA -40;", D52, "@ZA 0;", "@ZA -10;", "@ZA 40;",
+                   "@ZA -40;", "PA 80,0;", "@ZA 0;", "@ZA -10;", "@ZA 40;", "@ZA -40;", U30, D52,
+                   "PA 120,0;", "@ZA 0;", "@ZA -10;", "@ZA 40;", "@ZA -40;"}},
+        // G81 and G82 drill in one go whatever Q says.
+        DrillCase{"Q of G81 is no peck", {"G81Z-3R1Q1"}, {U30, D52, "PA 0,0;", D30, "@ZA -40;", D52, "@ZA 120;", "@ZA -40;"}},
+        // A feed that would be no speed at all is the slowest the lines carry.
+        DrillCase{"F3 in a cycle is 0.1, reported",
+                  {"G81Z-3R1F3"},
+                  {"error", U30, "@ZD  0.10;", "PA 0,0;", D30, "@ZA -40;", "@ZD  0.10;", "@ZA 120;",
+                   "@ZA -40;"}},
         DrillCase{"plain cycle",
                   {"G81X1Y2Z-3R1F100"},
                   {U30, "@ZD  1.60;", "PA 40,80;", D30, "@ZA -40;", "@ZD  1.60;", "@ZA 120;",
@@ -96,10 +118,8 @@ INSTANTIATE_TEST_SUITE_P(
                   {"G82Z-3R1P500"},
                   {U30, D52, "PA 0,0;", D30, "@ZA -40;", D52, "@ZA 120;", "@WT 500;", "@ZA -40;"}},
         DrillCase{"no dwell in a peck cycle",
-                  {"G83Z-3R1Q1P500"},
-                  join({{U30, D52, "PA 0,0;", D30, "@ZA -40;", D52},
-                        peck("120", "-40", D52),
-                        {"@ZA -40;"}})},
+                  {"G83Z-3R1Q5P500"},
+                  {U30, D52, "PA 0,0;", D30, "@ZA -40;", D52, "@ZA 120;", "@ZA -40;"}},
         DrillCase{"incremental without words drills where it is",
                   {"G91", "G81"},
                   {U30, D52, "PA 0,0;", "@ZA -400;", "@ZA -400;"}},
@@ -170,10 +190,12 @@ TEST(Drilling, PeckStoreDropsTheLastFeedPiece)
 
 TEST(Drilling, RejectedGroupChangesNothing)
 {
-    // Too many pecks or holes, a dwell beyond 32 bits, a depth, retract
-    // plane or hole outside the step range, a row that runs out of it.
+    // Too many pecks or holes, a peck cycle without Q (none before in the
+    // run) or with Q0, a dwell beyond 32 bits, a depth, retract plane or hole
+    // outside the step range, a row that runs out of it.
     const std::vector<std::pair<const char*, const char*>> cases = {
-        {"G90", "G83Z-3R1Q101"},    {"G90", "G81Z-3R1L1001"},   {"G90", "G82Z-3R1P3000000000"},
+        {"G90", "G83Z-3R1Q0.003"},  {"G90", "G81Z-3R1L1001"},   {"G90", "G82Z-3R1P3000000000"},
+        {"G90", "G83Z-3R1"},        {"G90", "G73Z-3R1Q0"},
         {"G90", "G81Z-60000000R1"}, {"G90", "G81Z-3R60000000"}, {"G90", "G81X60000000Z-3"},
         {"G91", "G81X30000000L2"}};
     for (const auto& [mode, group] : cases) {
@@ -202,18 +224,17 @@ TEST(Drilling, PeckSmallerThanTheFloatSpacingEnds)
     modalState.currentZ = 1.0e9f;
     modalState.cycleRetractZ = 1.0e9f;
     modalState.cycleBottomZ = 1.0e9f + 64.0f;
-    modalState.cyclePeck = 100;
+    modalState.cyclePeck = 0.5f;
     modalState.cycleRepeat = 1;
     CommandLines lines;
     ASSERT_TRUE(repeatDrillCycle("X0", lines));
-    ASSERT_EQ(lines.size(), 7u);
-    EXPECT_EQ(lines[1], "@ZA 1000000064;");
-    // A stored peck count beyond the bound is still a finite loop.
-    modalState.cyclePeck = 1e9f;
-    modalState.cycleBottomZ = 1.0e9f + 6400.0f;
+    EXPECT_EQ(lines.back(), "@ZA 1000000000;");
+    EXPECT_EQ(lines[lines.size() - 2], "@ZA 1000000064;");
+    // A stored peck depth far too small for the hole is still a finite loop.
+    modalState.cyclePeck = 1e-9f;
     lines.clear();
     ASSERT_TRUE(repeatDrillCycle("X0", lines));
-    EXPECT_LE(lines.size(), 2000u);
+    EXPECT_LE(lines.size(), 5003u);
 }
 
 } // namespace

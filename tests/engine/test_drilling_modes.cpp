@@ -66,8 +66,13 @@ INSTANTIATE_TEST_SUITE_P(
         ModeCase{"G98 pecks clear the chips at the retract plane, the last leaves to the "
                  "initial level",
                  {"G98", "G83X1Z-3R1Q2F100"},
-                 {U30, D16, "PA 40,0;", D30, "@ZA -40;", D16, "@ZA 40;", "@ZA -40;", D30, "@ZA 40;",
-                  D16, "@ZA 120;", "@ZA -40;", D30, "@ZA 120;", D16, "@ZA -200;"},
+                 {U30, D16, "PA 40,0;", D30, "@ZA -40;", D16, "@ZA 40;", "@ZA -40;", D30, "@ZA 29;",
+                  D16, "@ZA 120;", "@ZA -200;"},
+                 -200},
+        ModeCase{"G98 G73: short rises between pecks, the last leaves to the initial level",
+                 {"G98", "G73X1Z-3R1Q2F100"},
+                 {U30, D16, "PA 40,0;", D30, "@ZA -40;", D16, "@ZA 40;", "@ZA 29;", "@ZA 120;",
+                  "@ZA -200;"},
                  -200},
         ModeCase{
             "G98 row: every hole of L ends at the initial level",
@@ -178,10 +183,14 @@ INSTANTIATE_TEST_SUITE_P(
         StickyCase{"after another motion code",
                    {"G0Z5", "G81X1Z-2R1F100", "G0X0", "G81X2"},
                    {"G0Z5", "G81X1Z-2R1F100", "G0X0", "G81X2Z1R1"}},
-        // P and Q are not carried: the words present decide the cycle.
-        StickyCase{"P and Q not carried",
-                   {"G0Z5", "G83X1Z-2R1Q3P5F100", "G83X2"},
-                   {"G0Z5", "G83X1Z-2R1Q3P5F100", "G81X2Z-2R1"}}));
+        // The last Q given to a peck cycle holds for the whole run (FreeCAD's
+        // fanuc post writes it on the first hole only); P is not carried.
+        StickyCase{"Q carried, P not",
+                   {"G0Z5", "G82X1Z-2R1P5F100", "G83X2Q1", "G83X3"},
+                   {"G0Z5", "G82X1Z-2R1P5F100", "G83X2Z-2R1Q1", "G83X3Z-2R1Q1"}},
+        StickyCase{"Q carried past G80 and other cycles",
+                   {"G0Z5", "G83X1Z-2R1Q0.5F100", "G80", "G81X2Z-2R1", "G80", "G73X3Z-3R1"},
+                   {"G0Z5", "G83X1Z-2R1Q0.5F100", "G80", "G81X2Z-2R1", "G80", "G73X3Z-3R1Q0.5"}}));
 
 TEST(CycleWords, HolesOfThePcbPatternAreDrilled)
 {
@@ -206,6 +215,19 @@ TEST(CycleWords, RejectedCycleBlockChangesNothing)
     EXPECT_EQ(lines.back(), "@ZA -200;");
     EXPECT_EQ(lines[lines.size() - 2], "@ZA 80;");
     EXPECT_EQ(lines[lines.size() - 4], "@ZA -40;");
+}
+
+TEST(CycleWords, PeckDepthIsTheRunsOwn)
+{
+    // The last Q of one run does not reach into the next: a G83 without Q,
+    // and none before in its run, is reported and nothing moves.
+    const auto first = enginetest::convert({"G83 X1 Z-3 R1 Q1 F100"});
+    EXPECT_TRUE(first.ignored.empty());
+    const auto second =
+        enginetest::convert({"G83 X1 Z-3 R1 F100", "G0 X5"}, "40", "40", "40", false);
+    ASSERT_EQ(second.reasons.size(), 1u);
+    EXPECT_EQ(second.reasons[0].reason, ReportReason::NoPeckDepth);
+    EXPECT_EQ(second.lines, CommandLines{"PA 200,0;"});
 }
 
 // ---- incremental depth, and the way up to the retract plane ---------------

@@ -93,14 +93,14 @@ INSTANTIATE_TEST_SUITE_P(
                    {-3, 0},
                    {-2, 0, 0}}));
 
-TEST(FullCircle, ModalLineWithoutOffsetsOnlyMovesZ)
+TEST(FullCircle, ModalLineWithoutOffsetsIsRefused)
 {
-    // Neither offsets nor R: no circle, the Z move is kept.
+    // Neither offsets nor R: no circle to follow; LinuxCNC refuses the block
+    // too. Nothing moves.
     startRun();
     const CommandLines lines = run({"G2X10Y0I5F300", "Z-1"});
-    const CommandLines tail(lines.end() - 2, lines.end());
-    EXPECT_EQ(tail, (CommandLines{"PA 400,0;", "@ZA 40;"}));
-    EXPECT_EQ(modalState.currentZ, 40.0f);
+    EXPECT_EQ(lines.back(), "error");
+    EXPECT_EQ(modalState.currentZ, -400.0f);
 }
 
 TEST(FullCircle, WholeCircleMustFitTheStepRange)

@@ -46,10 +46,27 @@ INSTANTIATE_TEST_SUITE_P(
         MoveCase{"F1200 is 19.9",
                  {"G1F1200X1"},
                  {"VS  19.90;", "@ZU  19.90;", "@ZD  19.90;", "PA 40,0;"}},
-        MoveCase{"F0", {"G1F0X1"}, {"VS  0.00;", "@ZU  0.00;", "@ZD  0.00;", "PA 40,0;"}},
-        MoveCase{"F3 is below a tenth",
+        // A feed that comes out as no speed at all is the slowest the speed
+        // lines carry, and the group is reported as partly translated.
+        MoveCase{"F0 is 0.1, reported",
+                 {"G1F0X1"},
+                 {"error", "VS  0.10;", "@ZU  0.10;", "@ZD  0.10;", "PA 40,0;"}},
+        MoveCase{"F3 is below a tenth: 0.1, reported",
                  {"G1F3X1"},
-                 {"VS  0.00;", "@ZU  0.00;", "@ZD  0.00;", "PA 40,0;"}},
+                 {"error", "VS  0.10;", "@ZU  0.10;", "@ZD  0.10;", "PA 40,0;"}},
+        MoveCase{"inch F0.2 is below a tenth",
+                 {"G20", "G1Z-0.1F0.2"},
+                 {"error", "VS  0.10;", "@ZU  0.10;", "@ZD  0.10;", "@ZA 101;"}},
+        // A Z word on the current whole step moves X and Y alone; the
+        // fraction is kept: Z-1.06 is then one stair, a step down.
+        MoveCase{"Z word that repeats the height",
+                 {"G0Z-1", "G0X10Y10Z-1", "G1X1000Y700Z-1.01F600", "X20Z-1.02", "X30Z-1.06"},
+                 {"@ZA 40;", "PA 400,400;", "VS  9.90;", "@ZU  9.90;", "@ZD  9.90;",
+                  "PA 40000,28000;", "PA 800,28000;", "PA 1200,28000;", "@ZA 42;"}},
+        MoveCase{"Z word of another step makes a staircase",
+                 {"G0Z-1", "G1X0.05Z-1.05"},
+                 {"@ZA 40;", "VS  5.20;", "@ZU  5.20;", "@ZD  5.20;", "PA 1,0;", "@ZA 41;",
+                  "PA 2,0;", "@ZA 42;"}},
         // Under G20/G70 F counts inches per minute: F10 is 254 mm/min.
         MoveCase{"inch F10 is 4.2",
                  {"G20", "G1F10X1"},

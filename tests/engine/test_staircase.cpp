@@ -71,7 +71,18 @@ INSTANTIATE_TEST_SUITE_P(Moves, Staircase,
                              StairCase{"less than a step of Z", {0, 0, 0.2f}, {50, 7, 0.9f}, 50},
                              StairCase{"Z alone", {0, 0, 0}, {0, 0, 30}, 30},
                              StairCase{"X alone with Z", {0, 0, 0}, {400, 0, 40}, 40},
-                             StairCase{"long shallow ramp", {0, 0, 0}, {4000, 37, -3}, 3}));
+                             StairCase{"long shallow ramp", {0, 0, 0}, {4000, 37, -3}, 3},
+                             // Metre-long ramps in every direction: stair k
+                             // is the start plus k increments, never a sum
+                             // that drifts off the line.
+                             StairCase{"1 m, +X +Y, down", {400, 400, -400}, {40400, 28400, 0}, 400},
+                             StairCase{"1 m, -X +Y, up", {40000, 400, 40}, {0, 30400, -4000}, 4040},
+                             StairCase{"1 m, -X -Y, down", {40000.3f, 30000.7f, -2.5f},
+                                       {0.3f, 0.7f, 17000.5f}, 17003},
+                             StairCase{"1 m, +X -Y, up", {-20000, 20000, 100}, {20000, -1000, 0}, 100},
+                             StairCase{"1 m along Y, down", {5, -20000, 0}, {5, 20000, 40}, 40},
+                             StairCase{"1 m along X, up", {20000, 5, 0}, {-20000, 5, -39999}, 39999},
+                             StairCase{"1 m Z, little X/Y", {0, 0, -20000}, {30, -17, 20000}, 30}));
 
 TEST(Staircase, OtherStepsPerMillimetreOnZ)
 {
