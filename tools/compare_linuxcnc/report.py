@@ -2,7 +2,7 @@
 
 from collections import Counter
 
-from . import measure, source
+from . import measure, pecks, source
 
 SIDES = ("Tolvane's vertex off LinuxCNC's path", "LinuxCNC's vertex off Tolvane's path")
 
@@ -21,6 +21,9 @@ class ProgramResult:
         self.unknown_commands = []
         self.mends = []            # lines LinuxCNC read from a mended copy
         self.seconds = 0.0
+        self.drill_lines = 0       # drilling lines whose depths were compared
+        self.depth_diffs = []      # (line, Tolvane's depths, LinuxCNC's) that differ
+        self.boxes = (0, 0)        # reports that change the part, reports without effect
 
     @property
     def supported(self):
@@ -43,6 +46,13 @@ def support_notes(reports, texts):
     if any(source.has_rotary_words(t) for t in texts):
         notes["A/B/C/U/V/W axis words (only X, Y, Z compared)"] += 1
     return ["%s x%d" % (k, v) if v > 1 else k for k, v in sorted(notes.items())]
+
+
+def box_counts(reports):
+    """The report boxes a user meets: (those whose group changes the part, those
+    without effect on it)."""
+    harmless = sum(1 for _, group in reports if source.classify_group(group)[0] == "neutral")
+    return len(reports) - harmless, harmless
 
 
 def neutral_reports(reports):
@@ -119,6 +129,7 @@ def print_text(res, threshold, verbose, out):
     c = res.comparison
     w(" (%d lines, %.1f s)\n" % (res.lines, res.seconds))
     w("  supported: %s\n" % ("yes" if res.supported else "no: " + "; ".join(res.support_notes)))
+    w("  report boxes: %d that change the part, %d without effect\n" % res.boxes)
     if res.neutral:
         w("  reported, no effect on the path: %s\n" % ", ".join(
             "%s x%d" % (k, v) if v > 1 else k for k, v in sorted(res.neutral.items())))
@@ -139,6 +150,13 @@ def print_text(res, threshold, verbose, out):
                 why = "line %d reported %s" % (g["cause"], ", ".join('"%s"' % x for x in g["reason"]))
             w("  %s: %s: %s: up to %.3f mm at line %d: %s\n" % (
                 title, why, span, g["max_dev"], g["max_line"], res.text_of(g["max_line"])))
+    if res.drill_lines:
+        w("  drilling depths: %d line(s) compared, %d differ%s\n" % (
+            res.drill_lines, len(res.depth_diffs),
+            ": " + _ranges([d[0] for d in res.depth_diffs]) if res.depth_diffs else ""))
+        for l, mine, theirs in res.depth_diffs[:None if verbose else 5]:
+            w("    line %d: Tolvane feeds to %s; LinuxCNC to %s: %s\n" % (
+                l, pecks.describe(mine), pecks.describe(theirs), res.text_of(l)))
     for item in not_compared(res):
         w("  not compared: %s\n" % item)
     if c.note:
@@ -159,8 +177,9 @@ def print_text(res, threshold, verbose, out):
 
 
 MD_HEADER = ("| Program | Lines | Codes supported | Largest deviation (mm) | at line | p99 (mm) "
-             "| Lines > %s mm | Deliberate, shown apart | After a report, shown apart | Not compared |\n"
-             "|---|---:|---|---:|---|---:|---:|---|---|---|\n")
+             "| Lines > %s mm | Deliberate, shown apart | After a report, shown apart | Not compared "
+             "| Drilling depths differ | Boxes (change / no effect) |\n"
+             "|---|---:|---|---:|---|---:|---:|---|---|---|---|---|\n")
 
 
 def _md(text):
@@ -187,14 +206,20 @@ def _stretch_summary(stretches, kind, threshold):
 
 def markdown_row(res, threshold):
     if res.failure:
-        return "| `%s` | %d | | | | | | | | %s |\n" % (res.name, res.lines, _md(res.failure))
+        return "| `%s` | %d | | | | | | | | %s | | |\n" % (res.name, res.lines, _md(res.failure))
     c = res.comparison
     sup = "yes" if res.supported else "no: " + _md("; ".join(res.support_notes))
     line = "%d `%s`" % (c.max_line, _md(res.text_of(c.max_line)[:40])) if c.max_dev > 0 else ""
     largest = "%.3f" % c.max_dev if c.compared else "-"
     p99 = "%.3f" % c.p99 if c.compared else "-"
     nc = "; ".join(_md(i) for i in not_compared(res, short=True))
-    return "| `%s` | %d | %s | %s | %s | %s | %d | %s | %s | %s |\n" % (
+    drills = ""
+    if res.drill_lines:
+        drills = "%d of %d" % (len(res.depth_diffs), res.drill_lines)
+        if res.depth_diffs:
+            drills += " (l. %s)" % _ranges([d[0] for d in res.depth_diffs][:20])
+    return "| `%s` | %d | %s | %s | %s | %s | %d | %s | %s | %s | %s | %d / %d |\n" % (
         res.name, res.lines, sup, largest, line, p99, len(c.above),
         _stretch_summary(c.stretches, measure.DELIBERATE, threshold),
-        _stretch_summary(c.stretches, measure.REPORTED, threshold), nc)
+        _stretch_summary(c.stretches, measure.REPORTED, threshold), nc, drills,
+        res.boxes[0], res.boxes[1])

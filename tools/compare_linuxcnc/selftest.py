@@ -11,7 +11,7 @@ import unittest
 
 import numpy as np
 
-from . import machine, measure, reference, report, source
+from . import machine, measure, pecks, reference, report, source
 
 HEADER = ["OF X: 40, Y:40, Z:40;", "VS 50.00", "@ZU 30.00", "@ZD 30.00"]
 
@@ -282,10 +282,27 @@ class KindAndReportTest(unittest.TestCase):
                                   last_line=2)
         row = report.markdown_row(res, 0.1)
         cells = [c.strip() for c in row.strip().strip("|").split("|")]
-        self.assertEqual(len(cells), 10)
+        self.assertEqual(len(cells), 12)
         self.assertEqual(cells[:4], ["`p.nc`", "3", "yes", "0.000"])
         self.assertEqual(cells[9], "l. 2-3: LinuxCNC refuses: Radius to end of arc differs from radius to start")
         self.assertEqual(report._ranges([1, 2, 3, 7]), "1-3, 7")
+
+
+class PeckDepthTest(unittest.TestCase):
+    def test_depths_where_the_tool_stops_going_down(self):
+        # Line 2: G83 from R1 to Z-3 in two pecks (out to R and back down to
+        # just above the first depth); line 3: one hole in one go.
+        pts = [(0, 0, 5), (0, 0, 1), (0, 0, -1), (0, 0, 1), (0, 0, -0.75), (0, 0, -3), (0, 0, 1),
+               (4, 0, 1), (4, 0, -3), (4, 0, 1)]
+        owners = [0, 2, 2, 2, 2, 2, 2, 3, 3, 3]
+        depths = pecks.turning_depths(pts, owners)
+        self.assertEqual(depths[2], [-1, -3])
+        self.assertEqual(depths[3], [-3])
+        states = {1: (0,), 2: (830,), 3: (830,), 4: (800,)}
+        lines, differ = pecks.compare(pts, owners, pts, [0, 2, 2, 2, 2, 2, 2, 2, 2, 2], states,
+                                      {}, 0.1)
+        self.assertEqual(lines, 2)
+        self.assertEqual([d[0] for d in differ], [2, 3])
 
 
 class ReferenceMendTest(unittest.TestCase):

@@ -52,7 +52,7 @@ def is_return_to_reference(text):
 # Codes the converter translates.
 SUPPORTED = {
     "G0", "G1", "G2", "G3", "G4", "G17", "G18", "G19", "G20", "G21", "G28", "G30",
-    "G70", "G71", "G80", "G81", "G82", "G83", "G90", "G91",
+    "G70", "G71", "G73", "G80", "G81", "G82", "G83", "G90", "G91",
     "M2", "M3", "M5", "M6", "M30",
 }
 
