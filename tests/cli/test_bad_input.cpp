@@ -121,15 +121,15 @@ std::vector<InputCase> inputCases()
          {"PA 2147483520,0;", "PA -2147483520,0;", "@ZA 2147483520;", "PA 0,0;",
           "PA 2147483520,0;"},
          {2, 4, 6, 10}},
-        // A zero feed is what the program asks for; a negative one has no
-        // meaning and is reported with its move.
+        // A zero feed is sent as 0.1 mm/s and reported with its move still
+        // made; a negative one has no meaning and is reported with its move.
         {"FeedZeroAndNegative",
          text("G1F0X1\nG1X2\nG1F-600X3\nG81X1Y1Z-1R1F0\nG80\n"),
          noSettings,
          {},
          0,
          {"PA 40,0;", "PA 80,0;", "PA 40,40;"},
-         {3}},
+         {1, 3, 4}},
         // A chord tolerance far below a step: the arc still ends where the
         // program says, in bounded time.
         {"Precision1e-30",

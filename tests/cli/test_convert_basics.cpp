@@ -233,10 +233,10 @@ INSTANTIATE_TEST_SUITE_P(
         ReportCase{"CleanStrict", {"--strict"}, "G0 X1\n(comment)\n%\n", 0, ""},
         ReportCase{"EachGroupWithItsLine",
                    {},
-                   "G64\nG0 X1 M8\n\nt2\nG0 X1\n",
+                   "G64\nG0 X1 M8\n\ng41\nG0 X1\n",
                    0,
                    "%s:1: ignored \"G64\"\n%s:2: ignored \"M8\"\n%s:3: ignored \"\"\n"
-                   "%s:4: ignored \"T2\"\n"},
+                   "%s:4: ignored \"G41\"\n"},
         ReportCase{"Quiet", {"-q"}, "G64\nG0 X1\n", 0, ""},
         ReportCase{"QuietLongForm", {"--quiet"}, "G64\nG0 X1\n", 0, ""},
         ReportCase{"Strict", {"--strict"}, "G0 X1\nG40\n", 3, "%s:2: ignored \"G40\"\n"},
