@@ -178,6 +178,9 @@ INSTANTIATE_TEST_SUITE_P(
         // A code that is not translated is reported; its F still counts.
         WordCase{"F with G94", {"G94 F600"}, {}, {"G94F600"}, 9.9f},
         WordCase{"F with S alone", {"F600 S2000"}, {}, {}, 9.9f},
+        // An F anywhere that is no speed at all: 0.1 mm/s, and reported.
+        WordCase{"F0 alone", {"F0"}, {}, {"F0"}, 0.1f},
+        WordCase{"F5 with a rapid move", {"G0 X1 F5"}, {"PA 40,0;"}, {"G0X1F5"}, 0.1f},
         // The S of a code that is not translated is not taken: G96's S is
         // a surface speed.
         WordCase{"S with G96", {"M3", "G96 S200"}, {"@SS 1;"}, {"G96S200"}, 5.2f},
@@ -361,6 +364,9 @@ TEST(ReportReasons, EachRefusalNamesItsCause)
         {"Z25. M09", ReportReason::UnsupportedCode, true},
         {"G94 F100", ReportReason::UnsupportedCode, true},
         {"X1 G90 G0 Y1", ReportReason::FrontWords, false},
+        {"G2 X10 Y5", ReportReason::ArcWithoutCentre, false},
+        {"G1 X1 F3", ReportReason::SlowFeed, true},
+        {"G83 Z-3 R1", ReportReason::NoPeckDepth, false},
     };
     for (const auto& c : cases) {
         const auto r = enginetest::convert({c.line});
