@@ -71,12 +71,13 @@ std::vector<ProgramCase> programCases()
          {"PA 2147483520,0;", "PA -2147483520,0;", "@ZA 2147483520;", "PA 0,0;",
           "PA 2147483520,0;"},
          {"G0X53687090", "G0Y-53687090", "G0Z53687090", "G0X2"}},
-        // A negative feed is reported and its move left out.
+        // A negative feed is reported and its move left out; a zero feed is
+        // sent as 0.1 mm/s and reported with its move made.
         {"FeedZeroAndNegative",
          text("G1F0X1\nG1X2\nG1F-600X3\nG81X1Y1Z-1R1F0\nG80\n"),
-         1,
+         3,
          {"PA 40,0;", "PA 80,0;", "PA 40,40;"},
-         {"G1F-600X3"}},
+         {"G1F0X1", "G1F-600X3", "G81X1Y1Z-1R1F0"}},
     };
 }
 
