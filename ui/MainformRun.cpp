@@ -125,7 +125,8 @@ void TForm1::showReportBoxes()
             const BoxRequest request = reportBoxRequest(
                 {language_, group.text, group.cut, group.info, lineText, index, count});
             ++index;
-            if (showMessageBox(this, request) == BoxAnswer::Second) {
+            // Closing the window ends the reports too.
+            if (showMessageBox(this, request) == BoxAnswer::Second || !isVisible()) {
                 sourceModel_->setHighlightedRow(-1);
                 return;
             }

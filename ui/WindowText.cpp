@@ -73,6 +73,9 @@ constexpr TextRow kTexts[] = {
     {WindowText::RecentFilesMenu, "Fichiers récents", "Zuletzt geöffnet", "Recent files"},
     {WindowText::RecentFilesNone, "(aucun)", "(keine)", "(none)"},
     {WindowText::ReportedLineReason, "\u00a0: %1", ": %1", ": %1"},
+    {WindowText::PreviewExtent, "Programme\u00a0: X %1 à %2, Y %3 à %4, Z %5 à %6 mm",
+     "Programm: X %1 bis %2, Y %3 bis %4, Z %5 bis %6 mm",
+     "Program: X %1 to %2, Y %3 to %4, Z %5 to %6 mm"},
 };
 // clang-format on
 

@@ -48,6 +48,15 @@ inline QString withoutMnemonic(const QString& caption)
     return out;
 }
 
+// The word group a report box names, as it shows it: the first line of its
+// text after "Not translated: " or its like.
+inline QString boxGroup(const BoxRequest& box)
+{
+    const QString first = box.text.section(QLatin1Char('\n'), 0, 0);
+    const qsizetype colon = first.indexOf(QLatin1String(": "));
+    return colon < 0 ? first : first.mid(colon + 2);
+}
+
 class MainformTest : public ::testing::Test {
   protected:
     void SetUp() override
