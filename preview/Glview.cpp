@@ -142,7 +142,7 @@ void TGLForm::buildLayout()
     Label3 = makeLabel("Label3", "Z :", 514);
     Etendue = new QLabel(Panel1);
     Etendue->setObjectName(QStringLiteral("Etendue"));
-    Etendue->setGeometry(304, 8, 310, 24);
+    Etendue->setGeometry(304, 8, 420, 24);
 
     auto makeEdit = [this](const char* name, const char* text, int left, int width) {
         auto* edit = new QLineEdit(QString::fromLatin1(text), Panel1);

@@ -110,6 +110,7 @@ void TGLForm::stockFromPath()
     };
     const MachineSettings& m = machineSettings;
     const int l = language;
+    Etendue->setToolTip(QString());
     Etendue->setText(windowText(l, WindowText::PreviewExtent)
                          .arg(millimetres(l, mm(minX, m.stepsPerMmX)),
                               millimetres(l, mm(maxX, m.stepsPerMmX)),
@@ -117,4 +118,5 @@ void TGLForm::stockFromPath()
                               millimetres(l, mm(maxY, m.stepsPerMmY)),
                               millimetres(l, -mm(maxZ, m.stepsPerMmZ)),
                               millimetres(l, -mm(minZ, m.stepsPerMmZ))));
+    Etendue->adjustSize();
 }

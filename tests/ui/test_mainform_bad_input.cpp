@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "tests/ui/test_mainform_bad_input_fixture.h"
+#include "ui/ReportBox.h"
 
 namespace {
 
