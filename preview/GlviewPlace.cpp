@@ -37,6 +37,9 @@ QString millimetres(int language, double value)
 
 void TGLForm::placeWindow()
 {
+    // A window of its own (tests, the benchmark) keeps the designed size.
+    if (parentWidget() == nullptr)
+        return;
     QList<QRect> screens;
     for (const QScreen* screen : QGuiApplication::screens())
         screens << screen->availableGeometry();
@@ -62,7 +65,8 @@ void TGLForm::placeWindow()
 void TGLForm::hideEvent(QHideEvent* event)
 {
     QDialog::hideEvent(event);
-    saveWindowRect(SessionWindow::Preview, geometry());
+    if (parentWidget() != nullptr)
+        saveWindowRect(SessionWindow::Preview, geometry());
 }
 
 void TGLForm::stockFromPath()

@@ -65,6 +65,8 @@ TEST_F(MainformTest, AFailedSaveIsReportedAndLeavesTheOldFile)
 
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_TRUE(boxes[0].text.contains(path("old.Cbr"))) << boxes[0].text.toStdString();
+    const QString keptText = QString::fromUtf8("Un fichier existant de ce nom n'a pas été modifié");
+    EXPECT_TRUE(boxes[0].text.contains(keptText));
     EXPECT_EQ(readBytes(path("old.Cbr")), "old content\r\n");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
               (QStringList{"Tolvane.ini", "old.Cbr", "part.nc"}))
@@ -76,6 +78,7 @@ TEST_F(MainformTest, AFailedSaveIsReportedAndLeavesTheOldFile)
     w.BitBtn1Click();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_TRUE(boxes[0].text.contains(path("no/such/folder/out.Cbr")));
+    EXPECT_FALSE(boxes[0].text.contains(keptText)) << "there was no such file";
 }
 
 TEST(ProgramCommand, EditorTextsAndFileNamesGiveArgumentVectors)
