@@ -79,7 +79,8 @@ void writePathCsv(AtomicOutput& file, const piece& store)
     file.write(chunk);
 }
 
-std::string ignoredReport(const std::string& input, int line, const std::string& group)
+std::string ignoredReport(const std::string& input, int line, const std::string& group,
+                          const ReportInfo& info)
 {
     static const char hex[] = "0123456789abcdef";
     std::string text = input;
@@ -107,6 +108,10 @@ std::string ignoredReport(const std::string& input, int line, const std::string&
     } else {
         text.push_back('"');
     }
+    text.append(": ");
+    text.append(reasonText(info.reason));
+    if (info.partly)
+        text.append(" (the rest of the group was carried out)");
     text.push_back('\n');
     return text;
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/Gcode.h"
+#include "engine/ReportReason.h"
 
 class AtomicOutput;
 class piece;
@@ -22,10 +23,13 @@ void writeLineMap(AtomicOutput& file, const std::vector<int32_t>& lineMap);
 // "segment,x,y,z,kind" and one row per stored point, in store order.
 void writePathCsv(AtomicOutput& file, const piece& store);
 
-// `input:line: ignored "group"` with `line` counted from 1. Control bytes,
-// quotes and backslashes in the group are escaped C-style so that a binary
-// file cannot send terminal control sequences; a very long group is cut
-// after its first bytes and its length is given instead.
-std::string ignoredReport(const std::string& input, int line, const std::string& group);
+// `input:line: ignored "group": reason` with `line` counted from 1 and the
+// reason in English; a group of which a part was carried out says so after
+// the reason. Control bytes, quotes and backslashes in the group are escaped
+// C-style so that a binary file cannot send terminal control sequences; a
+// very long group is cut after its first bytes and its length is given
+// instead. Everything before the reason's colon is what it always was.
+std::string ignoredReport(const std::string& input, int line, const std::string& group,
+                          const ReportInfo& info);
 
 inline constexpr std::size_t kReportedGroupBytes = 200;

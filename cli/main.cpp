@@ -59,12 +59,12 @@ class CliObserver : public ConversionObserver {
     CliObserver(std::string inputName, bool quiet) : name(std::move(inputName)), quiet(quiet) {}
     ~CliObserver() override { flush(); }
 
-    void reportIgnored(int line, const std::string& group) override
+    void reportGroup(int line, const std::string& group, const ReportInfo& info) override
     {
         ++count;
         if (quiet)
             return;
-        pending.append(ignoredReport(name, line, group));
+        pending.append(ignoredReport(name, line, group, info));
         if (pending.size() >= (1 << 16))
             flush();
     }

@@ -79,7 +79,9 @@ TGLForm::TGLForm(QWidget* parent) : QDialog(parent)
     stockY = 50.0f;
     stockZ = 10.0f;
     localise();
+    stockFromPath();
     FormCreate();
+    placeWindow();
 }
 
 TGLForm::~TGLForm()
@@ -138,6 +140,9 @@ void TGLForm::buildLayout()
     Label1 = makeLabel("Label1", "X :", 304);
     Label2 = makeLabel("Label2", "Y :", 413);
     Label3 = makeLabel("Label3", "Z :", 514);
+    Etendue = new QLabel(Panel1);
+    Etendue->setObjectName(QStringLiteral("Etendue"));
+    Etendue->setGeometry(304, 8, 420, 24);
 
     auto makeEdit = [this](const char* name, const char* text, int left, int width) {
         auto* edit = new QLineEdit(QString::fromLatin1(text), Panel1);

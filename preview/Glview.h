@@ -106,6 +106,8 @@ class TGLForm : public QDialog {
     QLabel* Label1 = nullptr;
     QLabel* Label2 = nullptr;
     QLabel* Label3 = nullptr;
+    // The program's extent in millimetres, above the stock sizes.
+    QLabel* Etendue = nullptr;
     QLineEdit* XBrut = nullptr;
     QLineEdit* YBrut = nullptr;
     QLineEdit* ZBrut = nullptr;
@@ -169,6 +171,7 @@ class TGLForm : public QDialog {
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
 
@@ -176,6 +179,12 @@ class TGLForm : public QDialog {
     friend class PreviewPanel;
 
     void buildLayout();
+    // Size and place: where the user left it last time (on a visible
+    // screen), otherwise a usable size centred over the main window.
+    void placeWindow();
+    // The stock box as large as the program's extent, rounded up to whole
+    // units (20 x 50 x 10 for an empty path), and the extent's text.
+    void stockFromPath();
     void setupPixelFormat();
     // Called by the panel with its context current.
     void initializeGraphics();

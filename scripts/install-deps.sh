@@ -8,6 +8,10 @@ packages=(cmake ninja-build g++ pkg-config dpkg-dev
           qt6-base-dev libqt6opengl6-dev libxkbcommon-dev qt6-translations-l10n
           libgl-dev libglu1-mesa-dev
           xvfb xauth libgl1-mesa-dri fonts-dejavu-core)
+# The fonts a desktop with FreeCAD or Inkscape has: with them the dialogs'
+# fields draw their digits in other fonts than the bare system's, and the
+# window tests check that a ten-digit value still fits.
+packages+=(fonts-dejavu-extra fonts-droid-fallback fonts-lyx fonts-noto-mono fonts-urw-base35)
 packages+=("$@")
 
 missing=()

@@ -1,5 +1,6 @@
 #include "ui/Config.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFileInfo>
 #include <QIcon>
@@ -14,6 +15,8 @@
 #include "engine/IniFile.h"
 #include "engine/Settings.h"
 #include "ui/ConfigLayout.h"
+#include "ui/DriverStart.h"
+#include "ui/WindowText.h"
 #include "ui/FailureText.h"
 #include "ui/MessageBox.h"
 #include "ui/UiText.h"
@@ -176,6 +179,9 @@ void TForm2::buildLayout()
         browse->setIconSize(QSize(16, 16));
         browse->setAutoDefault(false);
     }
+    DriverFichier = new QCheckBox(TabSheet2);
+    DriverFichier->setObjectName(QStringLiteral("DriverFichier"));
+    DriverFichier->move(123, 142);
     Label1->setBuddy(EditorName);
     Label2->setBuddy(DriverName);
     connect(BitBtn3, &QPushButton::clicked, this, &TForm2::BitBtn3Click);
@@ -241,6 +247,8 @@ void TForm2::localise()
                             "cision en interpolation en mm"));
     PageControl1->setTabText(PageControl1->indexOf(TabSheet2), caption(l, 16, "Applications"));
     PageControl1->setTabText(PageControl1->indexOf(Langue), caption(l, 17, "Langue"));
+    DriverFichier->setText(windowText(l, WindowText::DriverPassFileOption));
+    DriverFichier->adjustSize();
     Label1->setText(caption(l, 18, "Editeur de texte"));
     Label2->setText(caption(l, 19, "Controle profiler"));
     fitLabels(this);
@@ -253,6 +261,8 @@ void TForm2::FormCreate()
     EditorName->setText(settingsTextToQString(editorLoaded_));
     driverLoaded_ = ini.readString("Applications", "Driver", kDefaultDriver);
     DriverName->setText(settingsTextToQString(driverLoaded_));
+    driverFileKeyPresent_ = ini.value("Applications", kDriverFileKey).has_value();
+    DriverFichier->setChecked(ini.readBool("Applications", kDriverFileKey, false));
     const auto number = [](float value) {
         return QString::fromStdString(formatSettingsFloat(value));
     };
@@ -373,6 +383,10 @@ void TForm2::BitBtn1Click()
     IniFile ini(path);
     ini.writeString("Applications", "Editeur", pathBytes(EditorName, editorLoaded_));
     ini.writeString("Applications", "Driver", pathBytes(DriverName, driverLoaded_));
+    // Written once the user turned it on: a file that never had the option
+    // gets no new line.
+    if (driverFileKeyPresent_ || DriverFichier->isChecked())
+        ini.writeBool("Applications", kDriverFileKey, DriverFichier->isChecked());
     ini.writeFloat("Machine", "Pas de vis X", real(PasVisX));
     ini.writeInteger("Machine", "Pas par tour X", integer(PasParTourX));
     ini.writeFloat("Machine", "Pas de vis Y", real(PasVisY));

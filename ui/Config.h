@@ -11,6 +11,7 @@
 #include <QString>
 #include <string>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -63,6 +64,8 @@ class TForm2 : public QDialog {
     QLineEdit* DriverName = nullptr;
     QPushButton* BitBtn3 = nullptr;
     QPushButton* BitBtn4 = nullptr;
+    // Off by default: the driver then starts without an argument.
+    QCheckBox* DriverFichier = nullptr;
     QComboBox* LangueChoisie = nullptr;
     QPushButton* BitBtn1 = nullptr;
     QPushButton* BitBtn2 = nullptr;
@@ -94,4 +97,5 @@ class TForm2 : public QDialog {
     int language_ = 0;
     std::string editorLoaded_;
     std::string driverLoaded_;
+    bool driverFileKeyPresent_ = false;
 };

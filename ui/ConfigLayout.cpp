@@ -1,5 +1,6 @@
 #include "ui/ConfigLayout.h"
 
+
 #include <QFont>
 #include <QFontMetrics>
 #include <QLabel>
@@ -8,6 +9,7 @@
 #include <QStyleOptionFrame>
 #include <QWidget>
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "ui/UiText.h"
@@ -94,14 +96,20 @@ void designPlace(QWidget* widget, int left, int top, int width, int height)
 
 int editWidthForDigits(const QLineEdit* edit, int digits)
 {
+    // The digits as the edit lays them out: a whole run of each, in
+    // fractional pixels, so that rounding of one digit's advance cannot add
+    // up to a cut value (fonts that hint to fractions, such as Nimbus Sans
+    // standing in for Arial).
+    const QFontMetricsF exact(edit->font());
     const QFontMetrics metrics(edit->font());
-    int widest = 0;
+    qreal widest = 0;
     for (char16_t digit = u'0'; digit <= u'9'; ++digit)
-        widest = std::max(widest, metrics.horizontalAdvance(QChar(digit)));
+        widest = std::max(widest, exact.horizontalAdvance(QString(digits, QChar(digit))));
     // The text, the cursor after it, the edit's margins, then the frame as
     // the style draws it.
     const QMargins text = edit->textMargins();
-    const int inner = widest * digits + 1 + 2 * kEditTextMargin + text.left() + text.right();
+    const int inner = static_cast<int>(std::ceil(widest)) + 1 + 2 * kEditTextMargin + text.left() +
+                      text.right();
     QStyleOptionFrame option;
     option.initFrom(edit);
     option.lineWidth = edit->hasFrame()

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QPointer>
 #include <QTranslator>
 
@@ -28,6 +29,13 @@ QString qtCatalogue(int language)
 bool applyLanguage(int language)
 {
     applied = language;
+    // Qt's own dialogs write dates, sizes and numbers the language's way.
+    QLocale::setDefault(QLocale(language == 1   ? QLocale::German
+                                : language == 2 ? QLocale::English
+                                                : QLocale::French,
+                                language == 1   ? QLocale::Germany
+                                : language == 2 ? QLocale::UnitedKingdom
+                                                : QLocale::France));
     auto* app = QCoreApplication::instance();
     if (app == nullptr)
         return false;

@@ -4,6 +4,7 @@
 #include <QColor>
 #include <QStringList>
 
+#include "ui/ReportBox.h"
 #include "ui/UiText.h"
 
 namespace {
@@ -34,6 +35,14 @@ void LineListModel::setLines(std::vector<std::string> lines)
     lines_ = std::move(lines);
     commands_.release();
     highlighted_ = -1;
+    longest_ = -1;
+    std::size_t longestBytes = 0;
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        if (longest_ < 0 || lines_[i].size() > longestBytes) {
+            longest_ = static_cast<int>(i);
+            longestBytes = lines_[i].size();
+        }
+    }
     reports_.clear();
     endResetModel();
 }
@@ -45,6 +54,7 @@ void LineListModel::setLines(CommandLines lines)
     std::vector<std::string>().swap(lines_);
     commands_ = std::move(lines);
     highlighted_ = -1;
+    longest_ = -1;
     reports_.clear();
     endResetModel();
 }
@@ -56,6 +66,7 @@ void LineListModel::clear()
     std::vector<std::string>().swap(lines_); // give the memory back now
     commands_.release();
     highlighted_ = -1;
+    longest_ = -1;
     reports_.clear();
     endResetModel();
 }
@@ -66,6 +77,7 @@ void LineListModel::showGrowing(const CommandLines* lines)
     std::vector<std::string>().swap(lines_);
     commands_.release();
     highlighted_ = -1;
+    longest_ = -1;
     growing_ = lines;
     shownRows_ = 0;
     endResetModel();
@@ -98,9 +110,9 @@ void LineListModel::reportsChanged()
     emit marksChanged();
 }
 
-void LineListModel::setReportTexts(const QString& tooltip, const QString& emptyGroup)
+void LineListModel::setReportTexts(int language, const QString& emptyGroup)
 {
-    reportToolTip_ = tooltip;
+    reportLanguage_ = language;
     emptyGroup_ = emptyGroup;
 }
 
@@ -112,14 +124,11 @@ QString LineListModel::reportToolTip(int row) const
     QStringList shown;
     for (std::size_t i = 0; i < groups.size() && i < kToolTipGroups; ++i) {
         const ReportedLines::Group& g = groups[i];
-        QString text = g.text.empty() ? emptyGroup_ : sourceLineToQString(g.text);
-        if (g.cut)
-            text += QChar(0x2026);
-        shown << text;
+        shown << reportToolTipEntry(reportLanguage_, g.text, g.cut, g.info, emptyGroup_);
     }
     if (groups.size() > kToolTipGroups)
         shown << QString(QChar(0x2026));
-    return reportToolTip_.arg(shown.join(QLatin1String(", ")));
+    return shown.join(QLatin1Char('\n'));
 }
 
 QString LineListModel::displayText(int row) const

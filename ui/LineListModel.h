@@ -55,11 +55,15 @@ class LineListModel : public QAbstractListModel {
     ReportedLines& reports() { return reports_; }
     const ReportedLines& reports() const { return reports_; }
     void reportsChanged();
-    // The tooltip's text with "%1" for the groups, and what stands for an
-    // empty group (an empty line).
-    void setReportTexts(const QString& tooltip, const QString& emptyGroup);
+    // The language of the tooltips (each group with what happened to it and
+    // why), and what stands for an empty group (an empty line).
+    void setReportTexts(int language, const QString& emptyGroup);
     // The tooltip of a row, empty for a line without report.
     QString reportToolTip(int row) const;
+
+    // The row of the longest line (in bytes), -1 when empty: what the source
+    // list measures to know how far it scrolls sideways.
+    int longestRow() const { return longest_; }
 
     // The text a row shows.
     QString displayText(int row) const;
@@ -87,7 +91,8 @@ class LineListModel : public QAbstractListModel {
     const CommandLines* growing_ = nullptr;
     std::size_t shownRows_ = 0;
     int highlighted_ = -1;
+    int longest_ = -1;
     ReportedLines reports_;
-    QString reportToolTip_ = QStringLiteral("%1");
+    int reportLanguage_ = 0;
     QString emptyGroup_;
 };

@@ -6,6 +6,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QFrame>
 #include <QIcon>
 #include <QItemSelectionModel>
@@ -24,7 +25,11 @@
 #include "ui/FailureText.h"
 #include "ui/Language.h"
 #include "ui/LineListModel.h"
+#include "ui/LineNumberDelegate.h"
+#include "ui/Mnemonics.h"
+#include "ui/SessionSettings.h"
 #include "ui/UiText.h"
+#include "ui/WindowText.h"
 
 namespace {
 
@@ -76,13 +81,22 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
     resize(kClientWidth,
            kClientHeight + MainMenu1->sizeHint().height() + StatusBar1->sizeHint().height());
 
+    // Where the window will stand, before any box shows: boxes at start-up
+    // (the About box, a settings problem) centre themselves over it.
+    const SessionSettings session = loadSessionSettings();
+    recentFiles_ = session.recentFiles;
+    lastFolder_ = session.lastFolder;
+    restoreWindowGeometry(session.mainWindow);
+
     // The order of construction matters: the settings load may show the About
     // box, and only then do the menus get their texts.
     errorCaption_.clear();
     sourceFileName_.clear();
     lineMap_.clear();
-    loadSettings();
+    loadSettings(true);
     localiseMenus();
+    updateTranslatedActions();
+    updateWindowTitle();
 }
 
 TForm1::~TForm1() = default;
@@ -124,6 +138,9 @@ void TForm1::createElements()
             qOverload<>(&QWidget::update));
     Source->setSelectionMode(QAbstractItemView::SingleSelection);
     Source->viewport()->installEventFilter(this);
+    // Line numbers in a margin; long lines scroll sideways, whole.
+    Source->setItemDelegate(new LineNumberDelegate(sourceModel_, Source));
+    Source->setTextElideMode(Qt::ElideNone);
     Dest = makeList(client_, "Dest", destModel_);
     Dest->setSelectionMode(QAbstractItemView::ExtendedSelection);
 
@@ -132,12 +149,16 @@ void TForm1::createElements()
     // selection; eventFilter and `clicked` catch that case.
     connect(Source->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         ++sourceSelectionChanges_;
-        if (!settingSourceRow_)
+        if (!settingSourceRow_) {
             SourceClick();
+            showSelectionStatus();
+        }
     });
     connect(Source, &QAbstractItemView::clicked, this, [this](const QModelIndex&) {
-        if (changesAtPress_ == sourceSelectionChanges_)
+        if (changesAtPress_ == sourceSelectionChanges_) {
             SourceClick();
+            showSelectionStatus();
+        }
         changesAtPress_ = -1;
     });
 
@@ -180,6 +201,9 @@ void TForm1::createMenus()
     submenu(Fichier1, "Fichier1", "Fichier");
     item(Fichier1, Ouvrir1, "Ouvrir1", "Ouvrir");
     item(Fichier1, Enregistrer1, "Enregistrer1", "Enregistrer fichier traduit");
+    FichiersRecents1 = Fichier1->addMenu(QString());
+    FichiersRecents1->setObjectName(QStringLiteral("FichiersRecents1"));
+    Fichier1->addSeparator();
     item(Fichier1, Quitter1, "Quitter1", "Quitter");
 
     submenu(Editio1, "Editio1", "Edition");
@@ -190,6 +214,7 @@ void TForm1::createMenus()
     // Captions of their own come with the texts of the language.
     item(Editio1, LigneSuivante1, "LigneSuivante1", "");
     item(Editio1, LignePrecedente1, "LignePrecedente1", "");
+    createFindMenu();
 
     item(nullptr, Configuration1, "Configuration1", "Configuration");
 
@@ -212,6 +237,9 @@ void TForm1::createMenus()
     ReOuvrir->setShortcut(QKeySequence(Qt::Key_F5));
     LigneSuivante1->setShortcut(QKeySequence(Qt::Key_F8));
     LignePrecedente1->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F8));
+    Apercu1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    Usiner1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
+    Configuration1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
 
     // Nothing to edit, reload or re-run before a program has been opened.
     Edit1->setEnabled(false);
@@ -235,9 +263,12 @@ void TForm1::createMenus()
     connect(Apropos1, &QAction::triggered, this, &TForm1::AboutClick);
 }
 
-void TForm1::loadSettings()
+void TForm1::loadSettings(bool atStart)
 {
-    const StepsPerMmTexts texts = loadMachineSettings([this] { AboutClick(); });
+    std::function<void()> about;
+    if (atStart)
+        about = [this] { AboutClick(); };
+    const StepsPerMmTexts texts = loadMachineSettings(about);
     Ofx->setText(QString::fromStdString(texts.ofx));
     Ofy->setText(QString::fromStdString(texts.ofy));
     Ofz->setText(QString::fromStdString(texts.ofz));
@@ -279,15 +310,66 @@ void TForm1::localiseMenus()
     Apercu1->setText(menuText(l, 33));
     Usiner1->setText(menuText(l, 34));
 
-    OpenSourceDlg.title = Ouvrir1->text().replace(QLatin1String("&&"), QLatin1String("&"));
-    SaveDestDlg.title = Enregistrer1->text().replace(QLatin1String("&&"), QLatin1String("&"));
+    OpenSourceDlg.title = uiText(l, 1);
+    SaveDestDlg.title = uiText(l, 2);
 
     // Texts added after the design's own.
     LigneSuivante1->setText(menuText(l, 44));
     LignePrecedente1->setText(menuText(l, 45));
+    AllerLigne1->setText(windowText(l, WindowText::GoToLineMenu));
+    Rechercher1->setText(windowText(l, WindowText::FindMenu));
+    RechercherSuivant1->setText(windowText(l, WindowText::FindNextMenu));
+    FichiersRecents1->setTitle(windowText(l, WindowText::RecentFilesMenu));
     Progress->setFormat(uiText(l, 101));
-    sourceModel_->setReportTexts(uiText(l, 47), uiText(l, 38));
+    sourceModel_->setReportTexts(l, uiText(l, 38));
+    addMnemonics();
+    rebuildRecentMenu();
     updateStatusLine();
+}
+
+void TForm1::addMnemonics()
+{
+    // One key per caption within each menu and within the menu bar, chosen
+    // anew for each language.
+    auto mark = [](const QList<QAction*>& actions) {
+        QStringList captions;
+        QList<QAction*> named;
+        for (QAction* a : actions)
+            if (!a->isSeparator() && !a->text().isEmpty()) {
+                named << a;
+                captions << a->text();
+            }
+        const QStringList marked = withMnemonics(captions);
+        for (qsizetype i = 0; i < named.size(); ++i)
+            named[i]->setText(marked[i]);
+    };
+    mark(MainMenu1->actions());
+    for (QMenu* menu : {Fichier1, Editio1, Fraisage1})
+        mark(menu->actions());
+}
+
+void TForm1::updateWindowTitle()
+{
+    // "plate.nc — Tolvane", with an asterisk while the translation on screen
+    // is in no saved file.
+    if (sourceFileName_.isEmpty()) {
+        setWindowTitle(QStringLiteral("Tolvane"));
+        setWindowModified(false);
+        return;
+    }
+    setWindowTitle(QFileInfo(sourceFileName_).fileName().replace(QLatin1String("[*]"),
+                                                                 QLatin1String("[*][*]")) +
+                   QStringLiteral("[*] \u2014 Tolvane"));
+    setWindowModified(unsaved_);
+}
+
+void TForm1::updateTranslatedActions()
+{
+    // Saving, previewing and machining need a translation.
+    const bool translated = ranOnce_ && !sourceFileName_.isEmpty();
+    Enregistrer1->setEnabled(translated);
+    Apercu1->setEnabled(translated);
+    Usiner1->setEnabled(translated);
 }
 
 void TForm1::FormResize()
@@ -346,6 +428,7 @@ void TForm1::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
+    saveWindowGeometry();
     QMainWindow::closeEvent(event);
 }
 

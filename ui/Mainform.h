@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QStringList>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -19,6 +20,7 @@ class QListView;
 class QMenu;
 class QMenuBar;
 class QProgressBar;
+class QRect;
 class QStatusBar;
 class QWidget;
 class ReportedLines;
@@ -59,6 +61,10 @@ class TForm1 : public QMainWindow {
     QAction* Relancer1 = nullptr;
     QAction* LigneSuivante1 = nullptr;   // F8: the next reported line
     QAction* LignePrecedente1 = nullptr; // Shift+F8: the previous one
+    QAction* AllerLigne1 = nullptr;        // Ctrl+G: go to a line number
+    QAction* Rechercher1 = nullptr;        // Ctrl+F: find text in the program
+    QAction* RechercherSuivant1 = nullptr; // F3: find it again further down
+    QMenu* FichiersRecents1 = nullptr;     // the programs opened last
     QAction* Configuration1 = nullptr;
     QMenu* Fraisage1 = nullptr;
     QAction* Apercu1 = nullptr;
@@ -80,6 +86,18 @@ class TForm1 : public QMainWindow {
     void FormResize();
     void LigneSuivante1Click();
     void LignePrecedente1Click();
+    void AllerLigne1Click();
+    void Rechercher1Click();
+    void RechercherSuivant1Click();
+
+    // Selects source line `line` (from 1) and shows it; false when there is
+    // no such line.
+    bool goToLine(int line);
+    // Selects the next source line from the selected one (round to the
+    // top) that holds `text`, in any letter case; false when none does.
+    bool findText(const QString& text);
+    // The text Ctrl+F asked for last.
+    const QString& findString() const { return findString_; }
 
     // Loads `path` as the open dialog's choice would (command-line argument,
     // drag and drop). False when the file could not be read; the window then
@@ -105,6 +123,12 @@ class TForm1 : public QMainWindow {
     const QString& errorCaption() const { return errorCaption_; }
     int language() const { return language_; }
     bool isRunning() const { return running_; }
+    // The path the command lines were saved to last (empty before any
+    // save), and whether that file holds the translation on screen.
+    const QString& savedPath() const { return savedPath_; }
+    bool translationSaved() const { return !unsaved_; }
+    // The programs of Fichier > Fichiers récents, newest first.
+    const QStringList& recentFiles() const { return recentFiles_; }
 
     // The first and last selected rows of Dest, {-1, -1} when none.
     std::pair<int, int> selectedDestRange() const;
@@ -124,14 +148,35 @@ class TForm1 : public QMainWindow {
 
     void createElements();
     void createMenus();
+    void createFindMenu();
+    void addMnemonics();
+    void updateWindowTitle();
+    void updateTranslatedActions();
+    // The status line of the selected source line: its report when it has
+    // one, otherwise the result of the run.
+    void showSelectionStatus();
+    // Fichier > Fichiers récents, from recentFiles_.
+    void rebuildRecentMenu();
+    void rememberOpenedFile(const QString& path);
+    void restoreWindowGeometry(const QRect& stored);
+    void saveWindowGeometry();
+    // Asks for a file name and saves the command lines to it; false when the
+    // user cancelled or the file could not be written.
+    bool saveWithDialog();
+    // Shows one box per report of the last run, until the user skips them.
+    void showReportBoxes();
     void layoutClientArea();
-    void loadSettings();
+    // `atStart`: the About box comes first unless the user turned it off;
+    // after the configuration dialog it does not come again.
+    void loadSettings(bool atStart);
     bool loadSourceLines(const QString& path);
     void startExternal(const QString& commandText, const QStringList& arguments);
     void setSourceCurrentRow(int row);
     // Shows the status line of the last run, or of the reported line that
     // F8 / Shift+F8 last selected (`position` among them, -1 for none).
     void updateStatusLine(int position = -1);
+    // The result of the last run, in parts joined by dashes.
+    QString runResultStatus() const;
     // Selects the next (step 1) or previous (step -1) reported line, going
     // round at either end.
     void goToReportedLine(int step);
@@ -150,6 +195,11 @@ class TForm1 : public QMainWindow {
     int progressWidth_ = 648;
     bool running_ = false;
     bool ranOnce_ = false; // the status line has something to say
+    bool unsaved_ = false; // the translation on screen is in no saved file
+    QString savedPath_;
+    QString findString_;
+    QStringList recentFiles_;
+    QString lastFolder_; // of the open dialog
     bool closeAfterRun_ = false;
     bool settingSourceRow_ = false;  // a selection set by code, not by a click
     int sourceSelectionChanges_ = 0; // counts selection changes of Source

@@ -1,5 +1,5 @@
-// The commands that leave the main window: the external editor, the machine's
-// driver and the three dialogs.
+// The commands that leave the main window: the external editor and the three
+// dialogs (the machine's driver has a file of its own).
 #include <QAction>
 
 #include "engine/Gcode.h"
@@ -34,12 +34,6 @@ void TForm1::MenuClick()
     startExternal(settingsTextToQString(machineSettings.editorPath), {sourceFileName_});
 }
 
-void TForm1::Usiner1Click()
-{
-    // The driver starts empty; the user loads the saved command file in it.
-    startExternal(settingsTextToQString(machineSettings.driverPath), {});
-}
-
 void TForm1::ConfigClick()
 {
     if (running_)
@@ -47,7 +41,7 @@ void TForm1::ConfigClick()
     TForm2 dialog(this);
     if (execDialog(dialog) != QDialog::Accepted)
         return;
-    loadSettings();
+    loadSettings(false);
     localiseMenus();
     if (ReOuvrir->isEnabled())
         runConversion();

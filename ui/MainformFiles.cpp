@@ -1,5 +1,7 @@
 // The main window's file commands: open, reload, re-run, save, quit.
 #include <QAction>
+#include <QDir>
+#include <QLabel>
 #include <QFile>
 #include <QFileInfo>
 #include <QListView>
@@ -13,6 +15,7 @@
 #include "ui/LineListModel.h"
 #include "ui/Mainform.h"
 #include "ui/UiText.h"
+#include "ui/WindowText.h"
 
 bool TForm1::loadSourceLines(const QString& path)
 {
@@ -68,6 +71,7 @@ bool TForm1::openSourceFile(const QString& path)
     ReOuvrir->setEnabled(true);
     Edit1->setEnabled(true);
     Relancer1->setEnabled(true);
+    rememberOpenedFile(sourceFileName_);
     runConversion();
     Source->setFocus(); // the arrow keys walk through the program
     return true;
@@ -77,7 +81,10 @@ void TForm1::BtnOpenClick()
 {
     if (running_)
         return;
+    // The folder of the program on screen, or the one of the last session.
     OpenSourceDlg.fileName = sourceFileName_;
+    if (OpenSourceDlg.fileName.isEmpty() && !lastFolder_.isEmpty() && QFileInfo(lastFolder_).isDir())
+        OpenSourceDlg.fileName = lastFolder_ + QLatin1Char('/');
     if (OpenSourceDlg.execute(this))
         openSourceFile(OpenSourceDlg.fileName);
 }
@@ -100,8 +107,14 @@ void TForm1::Relancer1Click()
 
 void TForm1::BitBtn1Click()
 {
-    if (running_)
+    // Nothing to save before a translation (Ctrl+S would write an empty file).
+    if (running_ || !Enregistrer1->isEnabled())
         return;
+    saveWithDialog();
+}
+
+bool TForm1::saveWithDialog()
+{
     // Propose the program's name with the command file's extension, in its
     // folder.
     if (!sourceFileName_.isEmpty()) {
@@ -110,15 +123,27 @@ void TForm1::BitBtn1Click()
                                source.completeBaseName() + QLatin1String(".Cbr");
     }
     if (!SaveDestDlg.execute(this))
-        return;
+        return false;
     QString path = SaveDestDlg.fileName;
     if (QFileInfo(path).suffix().isEmpty())
         path += QLatin1Char('.') + SaveDestDlg.defaultExt;
     SaveDestDlg.fileName = path;
+    const bool existed = QFileInfo::exists(path);
     QString reason;
-    if (!saveCommandFile(path, &reason))
-        showError(this, uiText(language_, 49).arg(path, reason) + QLatin1Char('\n') +
-                            uiText(language_, 50));
+    if (!saveCommandFile(path, &reason)) {
+        // Only a file that was there is said to be left as it was.
+        QString text = uiText(language_, 49).arg(path, reason);
+        if (existed)
+            text += QLatin1Char('\n') + uiText(language_, 50);
+        showError(this, text);
+        return false;
+    }
+    savedPath_ = QFileInfo(path).absoluteFilePath();
+    unsaved_ = false;
+    updateWindowTitle();
+    StatusLine->setText(windowText(language_, WindowText::SavedStatus)
+                            .arg(QDir::toNativeSeparators(savedPath_)));
+    return true;
 }
 
 bool TForm1::saveCommandFile(const QString& path, QString* error) const

@@ -1,38 +1,47 @@
 // What the main window says about the word groups a run ignored: the status
-// line, and F8 / Shift+F8, which select the next and previous reported line.
+// line (the run's result, or the report of the selected line), and F8 /
+// Shift+F8, which select the next and previous reported line.
 #include <QAction>
-#include <climits>
+#include <QItemSelectionModel>
 #include <QKeySequence>
+#include <climits>
 #include <QLabel>
 #include <QListView>
 
 #include "ui/LineListModel.h"
 #include "ui/Mainform.h"
+#include "ui/ReasonText.h"
+#include "ui/RunResult.h"
 #include "ui/UiText.h"
+#include "ui/WindowText.h"
+
+QString TForm1::runResultStatus() const
+{
+    const RunResult result{reportedLines(), isEmptyProgram(sourceLines())};
+    return runResultParts(language_, result).join(QStringLiteral(" \u2013 "));
+}
 
 void TForm1::updateStatusLine(int position)
 {
-    if (!ranOnce_) {
+    if (!ranOnce_ || running_) {
         StatusLine->clear();
         return;
     }
     const ReportedLines& reports = reportedLines();
     const int l = language_;
-    const std::size_t groups = reports.groupCount();
     const std::size_t lines = reports.lineCount();
     QString text;
     if (position >= 0 && static_cast<std::size_t>(position) < lines) {
-        text = uiText(l, 46).arg(
-            QString::number(position + 1), QString::number(lines),
-            QString::number(reports.lineAt(static_cast<std::size_t>(position)) + 1));
-    } else if (groups == 0) {
-        text = uiText(l, 39);
-    } else if (groups == 1) {
-        text = uiText(l, 40).arg(reports.lineAt(0) + 1);
-    } else if (lines == 1) {
-        text = uiText(l, 41).arg(QString::number(groups), QString::number(reports.lineAt(0) + 1));
+        const int line = reports.lineAt(static_cast<std::size_t>(position));
+        text = uiText(l, 46).arg(QString::number(position + 1), QString::number(lines),
+                                 QString::number(line + 1));
+        // Why, in the words of the first group of the line.
+        const std::vector<ReportedLines::Group> groups = reports.groupsOf(line);
+        if (!groups.empty())
+            text += windowText(l, WindowText::ReportedLineReason)
+                        .arg(reportReasonText(l, groups.front().info.reason));
     } else {
-        text = uiText(l, 42).arg(QString::number(groups), QString::number(lines));
+        text = runResultStatus();
     }
     if (lines > 0) {
         // The keys as the menu shows them, in Qt's words for them.
@@ -41,6 +50,15 @@ void TForm1::updateStatusLine(int position)
                                   LignePrecedente1->shortcut().toString(QKeySequence::NativeText));
     }
     StatusLine->setText(text);
+}
+
+void TForm1::showSelectionStatus()
+{
+    if (running_ || !ranOnce_)
+        return;
+    const QModelIndexList selected = Source->selectionModel()->selectedRows();
+    const int row = selected.isEmpty() ? -1 : selected.constFirst().row();
+    updateStatusLine(row < 0 ? -1 : reportedLines().indexOf(row));
 }
 
 void TForm1::goToReportedLine(int step)

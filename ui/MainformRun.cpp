@@ -1,24 +1,28 @@
 // The conversion run as the main window shows it: the progress bar, the line
 // being translated, the command lines written so far, and a box for each
-// ignored word group, with its line marked in the source list afterwards.
+// ignored word group once the run is over, with its line marked in the source
+// list.
 #include <QAction>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QProgressBar>
+#include <algorithm>
 #include <new>
 
 #include "engine/Conversion.h"
 #include "ui/LineListModel.h"
 #include "ui/Mainform.h"
+#include "ui/ReportBox.h"
 #include "ui/UiText.h"
 
 // Drives the progress bar and the source highlight while the engine
-// translates, records every ignored word group and shows the reports, with
-// the command lines written so far. The window is repainted a few times a second, not once per
-// line: a million repaints would cost more than the translation.
+// translates, and records every reported word group with its reason. The
+// window is repainted a few times a second, not once per line: a million
+// repaints would cost more than the translation.
 class TForm1::RunObserver : public ConversionObserver {
   public:
     RunObserver(TForm1& form, const CommandLines& output) : form_(form), output_(output)
@@ -52,43 +56,15 @@ class TForm1::RunObserver : public ConversionObserver {
 
     void highlight(int line) override { highlighted_ = line; }
 
-    void reportIgnored(int line, const std::string& group) override
+    void reportGroup(int line, const std::string& group, const ReportInfo& info) override
     {
-        // Every report is kept for the marks, whether its box shows or not.
-        form_.sourceModel_->reports().add(line, group);
-        if (skipReports_)
-            return;
-        // Show the offending line, and what was written before it, before
-        // asking. The command list grows here only: every growth makes the
-        // list lay its rows out again, too dear for every refresh of a big
-        // program.
-        form_.destModel_->growTo(output_.size());
-        refresh();
-        if (highlighted_ >= 0)
-            form_.Source->scrollTo(form_.sourceModel_->index(highlighted_),
-                                   QAbstractItemView::EnsureVisible);
-        form_.Dest->scrollToBottom();
-        if (skipLabel_.isEmpty())
-            skipLabel_ = uiText(form_.language_, 36);
-        BoxRequest request{form_.errorCaption_, sourceLineToQString(group), skipLabel_,
-                           QMessageBox::NoIcon, lineText(line)};
-        if (showMessageBox(&form_, request) == BoxAnswer::Second)
-            skipReports_ = true;
-        clock_.restart();
+        // Kept for the marks, the tooltips and the boxes shown once the run
+        // is over, when their count is known.
+        form_.sourceModel_->reports().add(line, group, info);
     }
 
   private:
     static constexpr qint64 kRefreshMs = 100;
-
-    // "Line 12: G64 P0.01", the line as the list shows it; a blank line
-    // says so.
-    QString lineText(int line) const
-    {
-        QString shown = form_.sourceModel_->displayText(line);
-        if (shown.trimmed().isEmpty())
-            shown = uiText(form_.language_, 38);
-        return uiText(form_.language_, 37).arg(QString::number(line + 1), shown);
-    }
 
     void refresh()
     {
@@ -105,8 +81,6 @@ class TForm1::RunObserver : public ConversionObserver {
     QElapsedTimer clock_;
     int value_ = 0;
     int highlighted_ = -1;
-    bool skipReports_ = false;
-    QString skipLabel_; // read from the settings file at the first report
 };
 
 const std::vector<std::string>& TForm1::sourceLines() const
@@ -124,6 +98,43 @@ const ReportedLines& TForm1::reportedLines() const
     return sourceModel_->reports();
 }
 
+void TForm1::showReportBoxes()
+{
+    const ReportedLines& reports = reportedLines();
+    const std::size_t count = reports.groupCount();
+    std::size_t index = 0;
+    for (std::size_t at = 0; at < reports.lineCount(); ++at) {
+        const int line = reports.lineAt(at);
+        // The line stands marked and in view, with the command lines written
+        // up to it, while its box waits.
+        sourceModel_->setHighlightedRow(line);
+        Source->scrollTo(sourceModel_->index(line), QAbstractItemView::PositionAtCenter);
+        int written = -1;
+        for (int i = std::min<int>(line, static_cast<int>(lineMap_.size()) - 1); i >= 0; --i)
+            if (lineMap_[static_cast<std::size_t>(i)] >= 0) {
+                written = lineMap_[static_cast<std::size_t>(i)];
+                break;
+            }
+        if (written >= 0)
+            Dest->scrollTo(destModel_->index(written), QAbstractItemView::EnsureVisible);
+        QString shown = sourceModel_->displayText(line);
+        if (shown.trimmed().isEmpty())
+            shown = uiText(language_, 38);
+        const QString lineText = uiText(language_, 37).arg(QString::number(line + 1), shown);
+        for (const ReportedLines::Group& group : reports.groupsOf(line)) {
+            const BoxRequest request = reportBoxRequest(
+                {language_, group.text, group.cut, group.info, lineText, index, count});
+            ++index;
+            // Closing the window ends the reports too.
+            if (showMessageBox(this, request) == BoxAnswer::Second || !isVisible()) {
+                sourceModel_->setHighlightedRow(-1);
+                return;
+            }
+        }
+    }
+    sourceModel_->setHighlightedRow(-1);
+}
+
 void TForm1::runConversion()
 {
     if (running_)
@@ -137,6 +148,8 @@ void TForm1::runConversion()
     sourceModel_->reportsChanged();
     LigneSuivante1->setEnabled(false);
     LignePrecedente1->setEnabled(false);
+    // Nothing of an earlier run or save stays in the status line.
+    StatusLine->clear();
 
     CommandLines output;
     std::vector<int32_t> map;
@@ -161,15 +174,19 @@ void TForm1::runConversion()
     layoutClientArea();
     running_ = false;
     ranOnce_ = true;
+    unsaved_ = true;
+    updateWindowTitle();
+    updateTranslatedActions();
 
     const bool reported = reportedLines().lineCount() > 0;
     LigneSuivante1->setEnabled(reported);
     LignePrecedente1->setEnabled(reported);
-    updateStatusLine();
 
     // Show the first line's command lines.
     setSourceCurrentRow(sourceModel_->size() > 0 ? 0 : -1);
     SourceClick();
+    updateStatusLine();
+    showReportBoxes();
 
     if (closeAfterRun_) {
         closeAfterRun_ = false;

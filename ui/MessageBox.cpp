@@ -52,13 +52,22 @@ BoxAnswer showMessageBox(QWidget* parent, const BoxRequest& full)
         if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_informativelabel")))
             label->setTextFormat(Qt::PlainText);
     }
-    QPushButton* ok = box.addButton(uiText(currentLanguage(), 20), QMessageBox::AcceptRole);
+    QPushButton* ok = box.addButton(
+        request.firstButton.isEmpty() ? uiText(currentLanguage(), 20) : request.firstButton,
+        QMessageBox::AcceptRole);
     QPushButton* second = nullptr;
     if (!request.secondButton.isEmpty())
-        second = box.addButton(request.secondButton, QMessageBox::RejectRole);
+        second = box.addButton(request.secondButton, request.thirdButton.isEmpty()
+                                                         ? QMessageBox::RejectRole
+                                                         : QMessageBox::DestructiveRole);
+    QPushButton* third = nullptr;
+    if (!request.thirdButton.isEmpty())
+        third = box.addButton(request.thirdButton, QMessageBox::RejectRole);
     box.setDefaultButton(ok);
-    box.setEscapeButton(ok);
+    box.setEscapeButton(third != nullptr ? third : ok);
     box.exec();
+    if (third != nullptr && box.clickedButton() == third)
+        return BoxAnswer::Third;
     return (second != nullptr && box.clickedButton() == second) ? BoxAnswer::Second : BoxAnswer::Ok;
 }
 

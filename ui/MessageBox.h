@@ -13,8 +13,9 @@ class QFileDialog;
 class QWidget;
 
 enum class BoxAnswer {
-    Ok,
+    Ok,     // the first button (OK unless `firstButton` says otherwise)
     Second, // the optional second button
+    Third,  // the optional third button, also Escape when there is one
 };
 
 struct BoxRequest {
@@ -23,6 +24,8 @@ struct BoxRequest {
     QString secondButton; // empty: an OK button only
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QString informative; // a second, smaller text under `text`; may be empty
+    QString firstButton{}; // empty: OK in the language of the user interface
+    QString thirdButton{}; // empty: none
 };
 
 using MessageBoxHandler = std::function<BoxAnswer(QWidget* parent, const BoxRequest&)>;

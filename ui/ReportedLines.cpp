@@ -11,28 +11,32 @@ void ReportedLines::clear()
     text_.clear();
     groupEnds_.clear();
     cut_.clear();
+    infos_.clear();
 }
 
-void ReportedLines::add(int line, std::string_view group)
+void ReportedLines::add(int line, std::string_view group, ReportInfo info)
 {
     const std::string_view kept = utf8Prefix(group, kKeptBytes);
     if (!lines_.empty() && line < lines_.back()) {
         // Not the order of a run: rebuild around the new group (rare, slow).
         std::vector<std::pair<int, std::string>> all;
         std::vector<bool> cuts;
+        std::vector<ReportInfo> infos;
         for (std::size_t i = 0; i < lines_.size(); ++i)
             for (const Group& g : groupsOf(lines_[i])) {
                 all.emplace_back(lines_[i], std::string(g.text));
                 cuts.push_back(g.cut);
+                infos.push_back(g.info);
             }
         std::size_t at = 0;
         while (at < all.size() && all[at].first <= line)
             ++at;
         all.emplace(all.begin() + static_cast<std::ptrdiff_t>(at), line, std::string(kept));
         cuts.insert(cuts.begin() + static_cast<std::ptrdiff_t>(at), kept.size() < group.size());
+        infos.insert(infos.begin() + static_cast<std::ptrdiff_t>(at), info);
         clear();
         for (std::size_t i = 0; i < all.size(); ++i) {
-            add(all[i].first, all[i].second);
+            add(all[i].first, all[i].second, infos[i]);
             cut_.back() = cuts[i];
         }
         return;
@@ -44,6 +48,7 @@ void ReportedLines::add(int line, std::string_view group)
     text_.append(kept);
     groupEnds_.push_back(text_.size());
     cut_.push_back(kept.size() < group.size());
+    infos_.push_back(info);
 }
 
 std::size_t ReportedLines::lowerBound(int line) const
@@ -75,7 +80,8 @@ std::vector<ReportedLines::Group> ReportedLines::groupsOf(int line) const
     const std::size_t last = i + 1 < lines_.size() ? firstGroup_[i + 1] : groupEnds_.size();
     for (std::size_t g = first; g < last; ++g) {
         const std::size_t begin = g == 0 ? 0 : groupEnds_[g - 1];
-        groups.push_back({std::string_view(text_).substr(begin, groupEnds_[g] - begin), cut_[g]});
+        groups.push_back(
+            {std::string_view(text_).substr(begin, groupEnds_[g] - begin), cut_[g], infos_[g]});
     }
     return groups;
 }

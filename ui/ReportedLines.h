@@ -14,6 +14,8 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/ReportReason.h"
+
 class ReportedLines {
   public:
     // Bytes of a group that are kept; a longer one is cut (never inside a
@@ -23,7 +25,7 @@ class ReportedLines {
     void clear();
     // A group reported on `line` (from 0). Lines come in the order of the
     // run; a line reported out of order is put in its place all the same.
-    void add(int line, std::string_view group);
+    void add(int line, std::string_view group, ReportInfo info = {});
 
     // Every group reported, and the distinct lines they stand on.
     std::size_t groupCount() const { return groupEnds_.size(); }
@@ -33,6 +35,7 @@ class ReportedLines {
     struct Group {
         std::string_view text;
         bool cut;
+        ReportInfo info;
     };
     // The groups of `line`, in the order they were reported.
     std::vector<Group> groupsOf(int line) const;
@@ -54,4 +57,5 @@ class ReportedLines {
     std::string text_;                 // the groups' kept bytes, one after the other
     std::vector<uint64_t> groupEnds_;  // per group: end of its bytes in text_
     std::vector<bool> cut_;            // per group: was it cut
+    std::vector<ReportInfo> infos_;    // per group: why, and whether partly
 };

@@ -113,7 +113,7 @@ TEST(Converter, ReadsTheProgramFromStandardInput)
     Outcome run = runConverter({"--settings", dir.defaultSettings(), "-"}, input);
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_NE(run.out.find("PA 40,80;\r\n"), std::string::npos);
-    EXPECT_EQ(run.err, "<stdin>:2: ignored \"G64\"\n");
+    EXPECT_EQ(run.err, "<stdin>:2: ignored \"G64\": unsupported code\n");
 }
 
 TEST(Converter, OutputOptionSpellings)
@@ -235,22 +235,27 @@ INSTANTIATE_TEST_SUITE_P(
                    {},
                    "G64\nG0 X1 M8\n\ng41\nG0 X1\n",
                    0,
-                   "%s:1: ignored \"G64\"\n%s:2: ignored \"M8\"\n%s:3: ignored \"\"\n"
-                   "%s:4: ignored \"G41\"\n"},
+                   "%s:1: ignored \"G64\": unsupported code\n"
+                   "%s:2: ignored \"M8\": unsupported code\n"
+                   "%s:3: ignored \"\": unsupported code\n"
+                   "%s:4: ignored \"G41\": unsupported code\n"},
         ReportCase{"Quiet", {"-q"}, "G64\nG0 X1\n", 0, ""},
         ReportCase{"QuietLongForm", {"--quiet"}, "G64\nG0 X1\n", 0, ""},
-        ReportCase{"Strict", {"--strict"}, "G0 X1\nG40\n", 3, "%s:2: ignored \"G40\"\n"},
+        ReportCase{"Strict", {"--strict"}, "G0 X1\nG40\n", 3,
+                   "%s:2: ignored \"G40\": unsupported code\n"},
         ReportCase{"StrictQuiet", {"--strict", "-q"}, "G0 X1 G49\n", 3, ""},
         // The move in front of M9 is made; the group is still reported.
         ReportCase{
-            "PartlyTranslatedGroup", {"--strict"}, "G0 X5\nX1 M9\n", 3, "%s:2: ignored \"X1M9\"\n"},
+            "PartlyTranslatedGroup", {"--strict"}, "G0 X5\nX1 M9\n", 3,
+            "%s:2: ignored \"X1M9\": unsupported code (the rest of the group was carried out)\n"},
         ReportCase{
-            "CoordinatesBeforeSeveralCodes", {}, "G0 X1\nX7 G90 M5\n", 0, "%s:2: ignored \"X7\"\n"},
+            "CoordinatesBeforeSeveralCodes", {}, "G0 X1\nX7 G90 M5\n", 0,
+            "%s:2: ignored \"X7\": words in front of the first of several codes\n"},
         ReportCase{"ControlBytesEscaped",
                    {},
                    "G0 X1\nQ\x1b[2J\"\\\x7f\n",
                    0,
-                   "%s:2: ignored \"Q\\x1b[2J\\\"\\\\\\x7f\"\n"}),
+                   "%s:2: ignored \"Q\\x1b[2J\\\"\\\\\\x7f\": parameter or expression\n"}),
     [](const ::testing::TestParamInfo<ReportCase>& info) { return info.param.name; });
 
 struct UsageCase {

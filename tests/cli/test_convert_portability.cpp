@@ -120,7 +120,7 @@ TEST_P(NonAsciiNames, ProgramResultsAndSettingsKeepTheirLetters)
 
     Outcome run = runConverter({"--settings", settings, "--line-map", map, "--path", csv, input});
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(run.err, input + ":2: ignored \"G64\"\n");
+    EXPECT_EQ(run.err, input + ":2: ignored \"G64\": unsupported code\n");
     const fs::path output = folder / pathFromUtf8(c.output);
     ASSERT_TRUE(fs::exists(output)) << c.output;
     EXPECT_EQ(readFile(output), "OF X: 66, Y:40, Z:40;\r\nVS 50.00\r\n@ZU 30.00\r\n@ZD 30.00\r\n"
@@ -194,7 +194,7 @@ TEST_P(StandardStreams, CommandFileBytesUnchangedWhateverTheProgramsLineEnds)
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out, "OF X: 40, Y:40, Z:40;\r\nVS 50.00\r\n@ZU 30.00\r\n@ZD 30.00\r\n"
                        "PA 40,80;\r\nVS  9.90;\r\n@ZU  9.90;\r\n@ZD  9.90;\r\nPA 120,80;\r\n");
-    EXPECT_EQ(run.err, "<stdin>:4: ignored \"G64\"\n");
+    EXPECT_EQ(run.err, "<stdin>:4: ignored \"G64\": unsupported code\n");
     EXPECT_EQ(readFile(dir / "p.map"), "4\n5\n5\n-1\n");
 }
 

@@ -79,10 +79,11 @@ TEST_F(ConfigTest, CaptionsByNumberInTheFileLanguage)
         {"Label17", "Autres", "Sonstiges"},
         {"Label10", "Vitesse rapide en mm/s sur axes XY", "Eilgang in mm/s auf X und Y"},
         {"Label11", "Vitesse rapide en mm/s sur axe Z", "Eilgang in mm/s auf Z"},
+        // The shipped file says what the value is: a tolerance in motor steps.
         {"Label6",
          "Pr\xC3\xA9"
-         "cision en interpolation en mm",
-         "Interpolationsgenauigkeit in mm"},
+         "cision des arcs en pas moteur",
+         "Bogentoleranz in Motorschritten"},
         {"Label1", "Editeur de texte", "Texteditor"},
         {"Label2", "Controle profiler", "Profiler-Steuerung"},
     };
@@ -342,8 +343,9 @@ TEST_F(ConfigTest, GermanTakesEffectInTheMenusAtOnce)
         EXPECT_EQ(form.language(), 0);
         form.ConfigClick();
         EXPECT_EQ(form.language(), 1);
-        EXPECT_EQ(u8(form.Fichier1->title()), "Datei");
-        EXPECT_EQ(u8(form.Configuration1->text()), "Einstellungen");
+        // With their Alt keys.
+        EXPECT_EQ(u8(form.Fichier1->title()), "&Datei");
+        EXPECT_EQ(u8(form.Configuration1->text()), "&Einstellungen");
         EXPECT_EQ(IniFile(settingsPath.toStdString()).readInteger("Langue", "current", 0), 1);
     }
     setDialogHandler({});

@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "tests/ui/test_mainform_bad_input_fixture.h"
+#include "ui/ReportBox.h"
 
 namespace {
 
@@ -120,17 +121,18 @@ TEST_P(WindowBadProgram, TranslatedInTimeWithBoundedReports)
         EXPECT_FALSE(boxes.empty());
     }
     for (std::size_t i = 0; i < boxes.size(); ++i) {
-        EXPECT_EQ(boxes[i].caption, f.errorCaption());
+        EXPECT_EQ(boxes[i].caption, "Tolvane");
         EXPECT_LE(boxes[i].text.size(), kLongestBoxText) << "box " << i;
         if (c.name == std::string("ReportedLineOf50MB")) {
-            EXPECT_EQ(boxes[i].text.left(4), QStringLiteral("F1F1"));
-            EXPECT_EQ(boxes[i].text.back(), QChar(0x2026)) << "cut, and seen to be cut";
+            EXPECT_EQ(boxGroup(boxes[i]).left(5), QStringLiteral("F1 F1"));
+            EXPECT_EQ(boxGroup(boxes[i]).back(), QChar(0x2026)) << "cut, and seen to be cut";
         }
         if (c.skipRest) {
             EXPECT_FALSE(boxes[i].secondButton.isEmpty());
         }
         if (i < c.reportedTexts.size()) {
-            EXPECT_EQ(badinput::utf8(boxes[i].text), c.reportedTexts[i]);
+            const QString group = readableGroup(c.reportedTexts[i]);
+            EXPECT_EQ(boxGroup(boxes[i]), group.isEmpty() ? QStringLiteral("(ligne vide)") : group);
         }
     }
     // The window still answers: a click on a line selects its commands.
@@ -260,7 +262,7 @@ TEST_P(WindowBadSettings, LoadedInTimeWithUsableMachineValues)
             EXPECT_NE(shown.find(part), std::string::npos) << part << "\nin: " << shown;
         EXPECT_EQ(boxes[0].icon, QMessageBox::Warning);
     }
-    EXPECT_EQ(badinput::utf8(form->Fichier1->title()), c.fileMenu);
+    EXPECT_EQ(badinput::utf8(withoutMnemonic(form->Fichier1->title())), c.fileMenu);
     EXPECT_EQ(std::count(dialogs.begin(), dialogs.end(), "TAboutBox"), c.aboutShown ? 1 : 0);
     auto from = form->commandLines().begin();
     for (const std::string& expected : c.commands) {
@@ -269,7 +271,11 @@ TEST_P(WindowBadSettings, LoadedInTimeWithUsableMachineValues)
         ++from;
     }
     if (!c.folder) {
-        EXPECT_EQ(readBytes(path("Tolvane.ini")), bytes) << "reading never changes the file";
+        // Reading never changes the file; opening a program adds it to the
+        // recent files of a section of their own, after every other byte.
+        const std::string now = readBytes(path("Tolvane.ini"));
+        EXPECT_EQ(now.substr(0, bytes.size()), bytes);
+        EXPECT_EQ(now.find("[Machine]", bytes.size()), std::string::npos);
     }
 }
 

@@ -32,6 +32,31 @@ inline void PrintTo(const QString& text, std::ostream* out)
     *out << '"' << text.toStdString() << '"';
 }
 
+// A menu caption without the "&" of its Alt key ("&Fichier" -> "Fichier");
+// a doubled "&&", which shows an ampersand, stays.
+inline QString withoutMnemonic(const QString& caption)
+{
+    QString out;
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        if (caption.at(i) == QLatin1Char('&') && i + 1 < caption.size() &&
+            caption.at(i + 1) != QLatin1Char('&'))
+            continue;
+        out += caption.at(i);
+        if (caption.at(i) == QLatin1Char('&') && i + 1 < caption.size())
+            out += caption.at(++i);
+    }
+    return out;
+}
+
+// The word group a report box names, as it shows it: the first line of its
+// text after "Not translated: " or its like.
+inline QString boxGroup(const BoxRequest& box)
+{
+    const QString first = box.text.section(QLatin1Char('\n'), 0, 0);
+    const qsizetype colon = first.indexOf(QLatin1String(": "));
+    return colon < 0 ? first : first.mid(colon + 2);
+}
+
 class MainformTest : public ::testing::Test {
   protected:
     void SetUp() override
@@ -50,6 +75,8 @@ class MainformTest : public ::testing::Test {
             const std::string name = dialog.metaObject()->className();
             dialogs.push_back(name);
             events.push_back("dialog:" + name);
+            if (onDialog)
+                onDialog(dialog);
             return name == acceptDialog ? int(QDialog::Accepted) : int(QDialog::Rejected);
         });
         setFileDialogHandler([this](const FileDialog& dialog) {
@@ -137,6 +164,7 @@ class MainformTest : public ::testing::Test {
     std::vector<std::string> dialogs;
     std::vector<std::string> events;
     std::string acceptDialog; // class name of the dialog that is confirmed
+    std::function<void(QDialog&)> onDialog; // fills a dialog before it is answered
     std::vector<FileDialog> fileDialogs;
     std::optional<QString> fileChoice;
     std::vector<ProgramCommand> started;

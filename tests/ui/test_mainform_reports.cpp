@@ -94,11 +94,11 @@ TEST_F(MainformTest, EachBoxNamesItsLineAndShowsIt)
     };
     const std::string longLine = "G64" + std::string(9000, 'P');
     const Case cases[] = {
-        {"G64 P0.01", "G64P0.01", nbsp("Ligne 1~: G64 P0.01")},
-        {"", "", nbsp("Ligne 2~: (ligne vide)")},
-        {"  \t ", "\t", nbsp("Ligne 3~: (ligne vide)")}, // blanks only
-        {"N10", "", nbsp("Ligne 4~: N10")},              // an empty group of a line that is not
-        {"g0 x1 m8 (coolant)", "M8()", nbsp("Ligne 5~: g0 x1 m8 (coolant)")},
+        {"G64 P0.01", "G64 P0.01", nbsp("Ligne 1~: G64 P0.01")},
+        {"", "(ligne vide)", nbsp("Ligne 2~: (ligne vide)")},
+        {"  \t ", "(ligne vide)", nbsp("Ligne 3~: (ligne vide)")}, // blanks only
+        {"N10", "(ligne vide)", nbsp("Ligne 4~: N10")}, // an empty group of a line that is not
+        {"g0 x1 m8 (coolant)", "M8", nbsp("Ligne 5~: g0 x1 m8 (coolant)")},
         {longLine, nullptr, nbsp("Ligne 6~: G64") + QString(4093, 'P') + QChar(0x2026)},
     };
     std::string program;
@@ -108,9 +108,12 @@ TEST_F(MainformTest, EachBoxNamesItsLineAndShowsIt)
     ASSERT_EQ(boxes.size(), std::size(cases));
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         if (cases[i].group != nullptr) {
-            EXPECT_EQ(boxes[i].text, QString::fromUtf8(cases[i].group)) << i;
+            EXPECT_EQ(boxGroup(boxes[i]), QString::fromUtf8(cases[i].group)) << i;
         }
-        EXPECT_EQ(boxes[i].informative.toStdString(), cases[i].informative.toStdString()) << i;
+        const QString count = QStringLiteral("\n\nRapport %1 / 6").arg(i + 1);
+        EXPECT_EQ(boxes[i].informative.toStdString(),
+                  (cases[i].informative + count).toStdString())
+            << i;
         EXPECT_FALSE(boxes[i].informative.isEmpty()) << "no box is empty";
     }
 }
@@ -133,11 +136,12 @@ TEST_F(MainformTest, ReportedLinesAreMarkedWhetherTheBoxesWereShownOrSkipped)
         };
         const Row rows[] = {
             {0, {}},
-            {1, nbsp("Ignor\u00e9~: M8")},
-            {2, nbsp("Ignor\u00e9~: G64")},
-            {3, nbsp("Ignor\u00e9~: (ligne vide)")},
+            {1, nbsp("Non traduit~: M8 (code non pris en charge)")},
+            {2, nbsp("Non traduit~: G64 (code non pris en charge)")},
+            {3, nbsp("Non traduit~: (ligne vide) (code non pris en charge)")},
             {4, {}},
-            {5, nbsp("Ignor\u00e9~: G64, M9")},
+            {5, nbsp("Non traduit~: G64 (code non pris en charge)\n"
+                     "Non traduit~: M9 (code non pris en charge)")},
         };
         for (const Row& r : rows) {
             const QModelIndex index = model.index(r.row);
@@ -194,12 +198,13 @@ TEST_F(MainformTest, F8AndShiftF8WalkTheReportedLinesRound)
     };
     const QString keys =
         nbsp(" \u2013 F8~: ligne signal\u00e9e suivante, Maj+F8~: pr\u00e9c\u00e9dente");
+    const QString why = nbsp("~: code non pris en charge");
     const Step steps[] = {
-        {true, 1, nbsp("Ligne signal\u00e9e 1 sur 2~: ligne 2") + keys},
-        {true, 4, nbsp("Ligne signal\u00e9e 2 sur 2~: ligne 5") + keys},
-        {true, 1, nbsp("Ligne signal\u00e9e 1 sur 2~: ligne 2") + keys},  // round to the first
-        {false, 4, nbsp("Ligne signal\u00e9e 2 sur 2~: ligne 5") + keys}, // round to the last
-        {false, 1, nbsp("Ligne signal\u00e9e 1 sur 2~: ligne 2") + keys},
+        {true, 1, nbsp("Ligne signal\u00e9e 1 sur 2~: ligne 2") + why + keys},
+        {true, 4, nbsp("Ligne signal\u00e9e 2 sur 2~: ligne 5") + why + keys},
+        {true, 1, nbsp("Ligne signal\u00e9e 1 sur 2~: ligne 2") + why + keys}, // round to the first
+        {false, 4, nbsp("Ligne signal\u00e9e 2 sur 2~: ligne 5") + why + keys}, // round to the last
+        {false, 1, nbsp("Ligne signal\u00e9e 1 sur 2~: ligne 2") + why + keys},
     };
     w.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
@@ -227,7 +232,7 @@ TEST_F(MainformTest, F8AndShiftF8WalkTheReportedLinesRound)
     EXPECT_EQ(sourceRow(), 0);
 }
 
-TEST_F(MainformTest, WhileABoxWaitsTheCommandLinesWrittenSoFarAreShown)
+TEST_F(MainformTest, WhileABoxWaitsTheCommandLinesWrittenBeforeItsLineAreShown)
 {
     TForm1& w = makeForm();
     std::string program;
@@ -236,28 +241,28 @@ TEST_F(MainformTest, WhileABoxWaitsTheCommandLinesWrittenSoFarAreShown)
     program += "M8\n";
     program += "G0 Y5\nG64\n";
     struct Seen {
-        int rows;
-        QString last;
-        bool lastVisible;
+        QString lastWritten;
+        bool visible;
     };
     std::vector<Seen> seen;
     onBox = [&](const BoxRequest&) {
-        const QAbstractItemModel* model = w.Dest->model();
-        const int rows = model->rowCount();
-        const QModelIndex last = model->index(rows - 1, 0);
-        seen.push_back({rows, last.data().toString(),
-                        w.Dest->viewport()->rect().intersects(w.Dest->visualRect(last))});
+        // The command line of the last translated line before the report.
+        const int line = static_cast<const LineListModel*>(w.Source->model())->highlightedRow();
+        int row = -1;
+        for (int i = line; i >= 0 && row < 0; --i)
+            row = w.lineMap()[static_cast<std::size_t>(i)];
+        const QModelIndex index = w.Dest->model()->index(row, 0);
+        seen.push_back({index.data().toString(),
+                        w.Dest->viewport()->rect().intersects(w.Dest->visualRect(index))});
         return BoxAnswer::Ok;
     };
     openProgram(program);
     ASSERT_EQ(seen.size(), 2u);
-    // The header, then one line per move before the report.
-    EXPECT_EQ(seen[0].rows, 4 + 300);
-    EXPECT_EQ(seen[0].last, "PA 11960,0;");
-    EXPECT_TRUE(seen[0].lastVisible) << "the list shows its newest lines";
-    EXPECT_EQ(seen[1].rows, 4 + 301);
-    EXPECT_EQ(seen[1].last, "PA 11960,200;");
-    // After the run the list holds the whole result, as before.
+    EXPECT_EQ(seen[0].lastWritten, "PA 11960,0;");
+    EXPECT_TRUE(seen[0].visible);
+    EXPECT_EQ(seen[1].lastWritten, "PA 11960,200;");
+    EXPECT_TRUE(seen[1].visible);
+    // The list holds the whole result.
     EXPECT_EQ(w.commandLines().size(), 305u);
     EXPECT_EQ(w.Dest->model()->rowCount(), 305);
 }
