@@ -381,12 +381,15 @@ TEST_F(ShippedSettings, EveryLanguageHasEveryText)
 {
     const IniFile ini(kShippedIni);
     // The shipped French is the built-in one, but for a French Cancel and
-    // About, and an open dialog that starts on every G-code program.
+    // About, an open dialog that starts on every G-code program, a Precision
+    // caption that says its unit and "conversion" spelt right.
     const std::string programs = "Programmes G-code|*.nc;*.ngc;*.gcode;*.tap;*.iso;*.cnc|";
     for (int key = 0; key <= 101; ++key) {
         const std::string expected = key == 21   ? std::string("Annuler")
                                      : key == 25 ? std::string("A propos de Tolvane")
                                      : key == 27 ? programs + frenchText(27)
+                                     : key == 15 ? std::string("Précision des arcs en pas moteur")
+                                     : key == 30 ? std::string("Relancer la conversion")
                                                  : frenchText(key);
         EXPECT_EQ(ini.value("FR", std::to_string(key)), expected) << key;
     }
