@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "engine/Extent.h"
 #include "engine/Gcode.h"
 #include "preview/Trajectoires.h"
 
@@ -39,25 +40,29 @@ void beginSegment(int32_t kind)
 void storeSegment()
 {
     trajectoryStore->addSegment(*currentSegment);
+    extendExtent(*currentSegment);
     spareSegment = std::move(currentSegment);
 }
 
 void resetTranslator()
 {
-    modalState.motionMode = kMotionRapid;
-    modalState.plane = 0;
-    modalState.currentX = 0.0f;
-    modalState.currentY = 0.0f;
+    // Every run starts from the same state, whatever the last one left: the
+    // feed, the cycle's words, G98/G99 and the distance mode included.
+    modalState = ModalState{};
     // The tool starts 10 mm above the program's zero (machine Z counts down).
     modalState.currentZ =
         static_cast<float>(-10.0L * static_cast<long double>(machineSettings.stepsPerMmZ));
     modalState.currentSpeed = machineSettings.maxSpeedXY;
-    modalState.unitFactor = 1.0f;
-    modalState.absoluteMode = true;
-    // Every run starts under G99, as the first one does.
-    modalState.retractToInitial = false;
     trajectoryStore =
         keepToolPath ? std::make_unique<piece>() : std::make_unique<piece>(piece::Discarding{});
+    resetExtent();
+}
+
+void noteFeedInForce()
+{
+    ModalState& s = modalState;
+    if (!s.feedProgrammed && s.startFeed == StartFeedNote::None)
+        s.startFeed = StartFeedNote::Pending;
 }
 
 void resetEngineForProgramStart()

@@ -158,8 +158,10 @@ void writeFeedSpeed(CommandLines& lines, std::string_view group)
         const float speed = writeSpeedLines(lines, programmedFeed(f));
         s.currentSpeed = speed;
         s.feedRate = speed;
+        s.feedProgrammed = true;
         return;
     }
+    noteFeedInForce();
     if (s.currentSpeed == s.feedRate)
         return;
     writeSpeedLines(lines, s.feedRate);
@@ -184,6 +186,7 @@ bool takeFeedWord(std::string_view group)
     // and then the Z limit. currentSpeed keeps what the machine was last
     // told, so the next feed move writes the new speed when it differs.
     modalState.feedRate = limitZ(limitXY(programmedFeed(f)));
+    modalState.feedProgrammed = true;
     return true;
 }
 

@@ -30,6 +30,10 @@ const char* reasonText(ReportReason reason)
         return "value out of range";
     case ReportReason::FrontWords:
         return "words in front of the first of several codes";
+    case ReportReason::StartFeed:
+        return "feed move before any F: runs at the start speed 5.2 mm/s";
+    case ReportReason::ControlByte:
+        return "control byte in the line";
     }
     return "unsupported code";
 }

@@ -18,6 +18,8 @@ enum class ReportReason : uint8_t {
     NoCircle,          // a radius-form arc that has no circle (R0, R too short, end on start)
     ValueOutOfRange,   // a P, S, T or L value beyond what the command carries
     FrontWords,        // coordinates or a feed in front of the first of several codes
+    StartFeed,         // a feed move before any F: it runs at the start feed
+    ControlByte,       // a control byte in the line: the file may be damaged
 };
 
 // One report of the conversion run: the reason, and whether part of the

@@ -1,0 +1,109 @@
+// The extent of the recorded path and the travel check.
+#include "engine/Extent.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "engine/Gcode.h"
+#include "preview/Trajectoires.h"
+
+namespace {
+
+// In the store's units (machine steps x 0.025; Z as the program counts it,
+// up).
+struct Box {
+    float min[3];
+    float max[3];
+};
+
+Box box;
+bool boxEmpty = true;
+// The travel of each axis in the store's units; 0 when not checked.
+float travelLimit[3] = {0.0f, 0.0f, 0.0f};
+enum class TravelState { Checking, Pending, Done };
+TravelState travelState = TravelState::Done;
+TravelExcess found;
+
+double toMm(double stored, float stepsPerMm)
+{
+    return stored / 0.025 / static_cast<double>(stepsPerMm);
+}
+
+float stepsPerMm(int axis)
+{
+    const MachineSettings& m = machineSettings;
+    return axis == 0 ? m.stepsPerMmX : axis == 1 ? m.stepsPerMmY : m.stepsPerMmZ;
+}
+
+} // namespace
+
+void resetExtent()
+{
+    boxEmpty = true;
+    const MachineSettings& m = machineSettings;
+    const float travel[3] = {m.travelX, m.travelY, m.travelZ};
+    bool any = false;
+    for (int a = 0; a < 3; ++a) {
+        travelLimit[a] = travel[a] > 0.0f ? previewScale(travel[a] * stepsPerMm(a)) : 0.0f;
+        any = any || travelLimit[a] > 0.0f;
+    }
+    travelState = any ? TravelState::Checking : TravelState::Done;
+}
+
+void extendExtent(const trajectoire& segment)
+{
+    const std::vector<tpoint1>& points = segment.getPoints();
+    if (points.empty())
+        return;
+    if (boxEmpty) {
+        const tpoint1& p = points.front();
+        box = Box{{p.x, p.y, p.z}, {p.x, p.y, p.z}};
+        boxEmpty = false;
+    }
+    for (const tpoint1& p : points) {
+        box.min[0] = std::min(box.min[0], p.x);
+        box.max[0] = std::max(box.max[0], p.x);
+        box.min[1] = std::min(box.min[1], p.y);
+        box.max[1] = std::max(box.max[1], p.y);
+        box.min[2] = std::min(box.min[2], p.z);
+        box.max[2] = std::max(box.max[2], p.z);
+    }
+    if (travelState != TravelState::Checking)
+        return;
+    for (int a = 0; a < 3; ++a) {
+        const float span = box.max[a] - box.min[a];
+        if (travelLimit[a] > 0.0f && span > travelLimit[a]) {
+            const MachineSettings& m = machineSettings;
+            const float travel[3] = {m.travelX, m.travelY, m.travelZ};
+            found.axis = static_cast<char>('X' + a);
+            found.travel = travel[a];
+            found.by = toMm(span, stepsPerMm(a)) - travel[a];
+            travelState = TravelState::Pending;
+            return;
+        }
+    }
+}
+
+ProgramExtent runExtent()
+{
+    ProgramExtent e;
+    if (boxEmpty)
+        return e;
+    e.empty = false;
+    e.minX = toMm(box.min[0], stepsPerMm(0));
+    e.maxX = toMm(box.max[0], stepsPerMm(0));
+    e.minY = toMm(box.min[1], stepsPerMm(1));
+    e.maxY = toMm(box.max[1], stepsPerMm(1));
+    e.minZ = toMm(box.min[2], stepsPerMm(2));
+    e.maxZ = toMm(box.max[2], stepsPerMm(2));
+    return e;
+}
+
+bool takeTravelExcess(TravelExcess& excess)
+{
+    if (travelState != TravelState::Pending)
+        return false;
+    travelState = TravelState::Done;
+    excess = found;
+    return true;
+}
