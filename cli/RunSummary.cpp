@@ -23,9 +23,9 @@ std::string mm(double value, int decimals)
 
 std::string travelReport(const std::string& input, int line, const TravelExcess& excess)
 {
-    return input + ":" + std::to_string(static_cast<long long>(line) + 1) + ": the path leaves the " +
-           std::string(1, excess.axis) + " travel of " + mm(excess.travel, 1) + " mm by " +
-           mm(excess.by, 1) + " mm\n";
+    return input + ":" + std::to_string(static_cast<long long>(line) + 1) +
+           ": the path leaves the " + std::string(1, excess.axis) + " travel of " +
+           mm(excess.travel, 1) + " mm by " + mm(excess.by, 1) + " mm\n";
 }
 
 std::string extentReport(const ProgramExtent& e)

@@ -270,12 +270,17 @@ void runLines(std::size_t lines, NextLine&& nextLine, const std::string& ofx,
                            });
         }
         if (modalState.startFeed == StartFeedNote::Pending) {
-            // Translated, yet the user must know at which speed.
+            // Translated, yet the user must know at which speed; the line
+            // is marked as every reported line is.
             modalState.startFeed = StartFeedNote::Reported;
+            lineMap.back() = -1;
             observer.reportGroup(i, cleaned, ReportInfo{ReportReason::StartFeed, true});
         }
-        if (TravelExcess excess; takeTravelExcess(excess))
+        if (travelExcessPending) {
+            TravelExcess excess;
+            takeTravelExcess(excess);
             observer.travelExceeded(i, excess);
+        }
         observer.highlight(-1);
         observer.progress(i);
     }

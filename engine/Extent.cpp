@@ -20,9 +20,18 @@ Box box;
 bool boxEmpty = true;
 // The travel of each axis in the store's units; 0 when not checked.
 float travelLimit[3] = {0.0f, 0.0f, 0.0f};
-enum class TravelState { Checking, Pending, Done };
-TravelState travelState = TravelState::Done;
+bool checkingTravel = false;
 TravelExcess found;
+
+void take(const tpoint1& p)
+{
+    box.min[0] = std::min(box.min[0], p.x);
+    box.max[0] = std::max(box.max[0], p.x);
+    box.min[1] = std::min(box.min[1], p.y);
+    box.max[1] = std::max(box.max[1], p.y);
+    box.min[2] = std::min(box.min[2], p.z);
+    box.max[2] = std::max(box.max[2], p.z);
+}
 
 double toMm(double stored, float stepsPerMm)
 {
@@ -37,6 +46,8 @@ float stepsPerMm(int axis)
 
 } // namespace
 
+bool travelExcessPending = false;
+
 void resetExtent()
 {
     boxEmpty = true;
@@ -47,10 +58,11 @@ void resetExtent()
         travelLimit[a] = travel[a] > 0.0f ? previewScale(travel[a] * stepsPerMm(a)) : 0.0f;
         any = any || travelLimit[a] > 0.0f;
     }
-    travelState = any ? TravelState::Checking : TravelState::Done;
+    checkingTravel = any;
+    travelExcessPending = false;
 }
 
-void extendExtent(const trajectoire& segment)
+void extendExtent(const trajectoire& segment, bool straight)
 {
     const std::vector<tpoint1>& points = segment.getPoints();
     if (points.empty())
@@ -60,15 +72,14 @@ void extendExtent(const trajectoire& segment)
         box = Box{{p.x, p.y, p.z}, {p.x, p.y, p.z}};
         boxEmpty = false;
     }
-    for (const tpoint1& p : points) {
-        box.min[0] = std::min(box.min[0], p.x);
-        box.max[0] = std::max(box.max[0], p.x);
-        box.min[1] = std::min(box.min[1], p.y);
-        box.max[1] = std::max(box.max[1], p.y);
-        box.min[2] = std::min(box.min[2], p.z);
-        box.max[2] = std::max(box.max[2], p.z);
+    if (straight) {
+        take(points.front());
+        take(points.back());
+    } else {
+        for (const tpoint1& p : points)
+            take(p);
     }
-    if (travelState != TravelState::Checking)
+    if (!checkingTravel)
         return;
     for (int a = 0; a < 3; ++a) {
         const float span = box.max[a] - box.min[a];
@@ -78,7 +89,8 @@ void extendExtent(const trajectoire& segment)
             found.axis = static_cast<char>('X' + a);
             found.travel = travel[a];
             found.by = toMm(span, stepsPerMm(a)) - travel[a];
-            travelState = TravelState::Pending;
+            checkingTravel = false;
+            travelExcessPending = true;
             return;
         }
     }
@@ -101,9 +113,9 @@ ProgramExtent runExtent()
 
 bool takeTravelExcess(TravelExcess& excess)
 {
-    if (travelState != TravelState::Pending)
+    if (!travelExcessPending)
         return false;
-    travelState = TravelState::Done;
+    travelExcessPending = false;
     excess = found;
     return true;
 }

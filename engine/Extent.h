@@ -26,10 +26,17 @@ struct TravelExcess {
 
 // The start of a run: nothing recorded, nothing reported.
 void resetExtent();
-// Takes the points of a recorded move into the extent.
-void extendExtent(const trajectoire& segment);
+// Takes the points of a recorded move into the extent. Of a straight move
+// (a staircase included: its stairs stay in the box of its two ends, but
+// for the rounding of a sum of floats)
+// only the first and the last point count, which spares a pass over the
+// stairs of every move.
+void extendExtent(const trajectoire& segment, bool straight);
 // The extent of the moves recorded since resetExtent.
 ProgramExtent runExtent();
 // The excess of the run's first move that leaves the travel, once: true and
 // `excess` filled the first time after that move, false otherwise.
 bool takeTravelExcess(TravelExcess& excess);
+// Whether takeTravelExcess has something to give: a test cheap enough for
+// every line of a run.
+extern bool travelExcessPending;

@@ -123,7 +123,9 @@ extern bool keepToolPath;
 void beginSegment(int32_t kind);
 // Adds currentSegment to the store and ends it. Its memory is kept for the
 // next move: a million moves would otherwise cost two heap blocks each.
-void storeSegment();
+// `straight`: a straight move or staircase, all of whose points lie in the
+// box of its first and last (engine/Extent.h).
+void storeSegment(bool straight = false);
 
 // Start state of a conversion run, the same for every run whatever the last
 // one left (its feed, its cycle words); replaces the tool-path store.

@@ -37,10 +37,10 @@ void beginSegment(int32_t kind)
     }
 }
 
-void storeSegment()
+void storeSegment(bool straight)
 {
     trajectoryStore->addSegment(*currentSegment);
-    extendExtent(*currentSegment);
+    extendExtent(*currentSegment, straight);
     spareSegment = std::move(currentSegment);
 }
 

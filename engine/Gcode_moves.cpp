@@ -74,7 +74,7 @@ void moveTo(CommandLines& lines, const MoveTarget& t)
         s.currentZ = t.z;
     }
     addCurrentPoint();
-    storeSegment();
+    storeSegment(true);
 }
 
 // A speed in mm/s after the XY maximum (what the "VS" line carries) and

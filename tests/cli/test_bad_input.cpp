@@ -95,8 +95,13 @@ std::vector<InputCase> inputCases()
          true},
         // A control byte in a line of text: that line is reported and left
         // out, the others are translated.
-        {"ControlByteInALine", text("G1 X1\x01Y2\nG0 X5\n\x1bG0 X6\n"), noSettings, {}, 0,
-         {"PA 200,0;"}, {1, 3}},
+        {"ControlByteInALine",
+         text("G1 X1\x01Y2\nG0 X5\n\x1bG0 X6\n"),
+         noSettings,
+         {},
+         0,
+         {"PA 200,0;"},
+         {1, 3}},
         {"InvalidUtf8",
          text("G1 X1\xc3Y1\xff\nM\xff\xfe\n(\xe2\x82 comment)\nG0X2\n"),
          noSettings,

@@ -28,8 +28,8 @@ TEST(RunSummary, ExtentWithVerboseAndTheFirstMoveBeyondTheTravel)
 
     // No move, no travel known: nothing to say but that.
     const std::string empty = dir.write("e.nc", "G21 (units only)\n");
-    const Outcome none = runConverter({"--settings", dir.defaultSettings(), "--verbose", "-o",
-                                       (dir / "e.Cbr").string(), empty});
+    const Outcome none = runConverter(
+        {"--settings", dir.defaultSettings(), "--verbose", "-o", (dir / "e.Cbr").string(), empty});
     EXPECT_EQ(none.err, "tolvane-convert: '" + empty + "': extent: no move\n");
 }
 

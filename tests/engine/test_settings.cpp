@@ -238,8 +238,9 @@ TEST_F(SettingsTest, TextTableLookups)
         {-1, 0, "Fichier"},
         {1, 37, "Ligne %1\u00a0: %2"},
         {1, 101, "%p\u00a0%"},
-        {1, 109, "%1 = \u00ab\u00a0%2\u00a0\u00bb n'est pas une course en mm\u00a0; la course est prise "
-                 "comme inconnue."},
+        {1, 109,
+         "%1 = \u00ab\u00a0%2\u00a0\u00bb n'est pas une course en mm\u00a0; la course est prise "
+         "comme inconnue."},
         {1, 110, ""},
     };
     for (const Case& c : cases)
