@@ -23,15 +23,6 @@ float travelLimit[3] = {0.0f, 0.0f, 0.0f};
 bool checkingTravel = false;
 TravelExcess found;
 
-void take(const tpoint1& p)
-{
-    box.min[0] = std::min(box.min[0], p.x);
-    box.max[0] = std::max(box.max[0], p.x);
-    box.min[1] = std::min(box.min[1], p.y);
-    box.max[1] = std::max(box.max[1], p.y);
-    box.min[2] = std::min(box.min[2], p.z);
-    box.max[2] = std::max(box.max[2], p.z);
-}
 
 double toMm(double stored, float stepsPerMm)
 {
@@ -72,6 +63,16 @@ void extendExtent(const trajectoire& segment, bool straight)
         box = Box{{p.x, p.y, p.z}, {p.x, p.y, p.z}};
         boxEmpty = false;
     }
+    // In locals, so that the compiler keeps them in registers.
+    Box b = box;
+    const auto take = [&b](const tpoint1& p) {
+        b.min[0] = std::min(b.min[0], p.x);
+        b.max[0] = std::max(b.max[0], p.x);
+        b.min[1] = std::min(b.min[1], p.y);
+        b.max[1] = std::max(b.max[1], p.y);
+        b.min[2] = std::min(b.min[2], p.z);
+        b.max[2] = std::max(b.max[2], p.z);
+    };
     if (straight) {
         take(points.front());
         take(points.back());
@@ -79,6 +80,7 @@ void extendExtent(const trajectoire& segment, bool straight)
         for (const tpoint1& p : points)
             take(p);
     }
+    box = b;
     if (!checkingTravel)
         return;
     for (int a = 0; a < 3; ++a) {

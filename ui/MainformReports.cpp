@@ -8,6 +8,7 @@
 
 #include "ui/LineListModel.h"
 #include "ui/Mainform.h"
+#include "ui/RunSummaryText.h"
 #include "ui/UiText.h"
 
 void TForm1::updateStatusLine(int position)
@@ -40,6 +41,12 @@ void TForm1::updateStatusLine(int position)
                 uiText(l, 43).arg(LigneSuivante1->shortcut().toString(QKeySequence::NativeText),
                                   LignePrecedente1->shortcut().toString(QKeySequence::NativeText));
     }
+    // What the run's path covers, and where it first leaves the travel.
+    for (const QString& more :
+         {extentText(l, extent_),
+          travelLine_ >= 0 ? travelText(l, travelLine_, travelExcess_) : QString()})
+        if (!more.isEmpty())
+            text += QStringLiteral(" \u2013 ") + more;
     StatusLine->setText(text);
 }
 

@@ -13,6 +13,7 @@
 #include "engine/Conversion.h"
 #include "ui/LineListModel.h"
 #include "ui/Mainform.h"
+#include "ui/RunSummaryText.h"
 #include "ui/UiText.h"
 
 // Drives the progress bar and the source highlight while the engine
@@ -51,6 +52,12 @@ class TForm1::RunObserver : public ConversionObserver {
     }
 
     void highlight(int line) override { highlighted_ = line; }
+
+    void travelExceeded(int line, const TravelExcess& excess) override
+    {
+        form_.travelLine_ = line;
+        form_.travelExcess_ = excess;
+    }
 
     void reportIgnored(int line, const std::string& group) override
     {
@@ -137,6 +144,8 @@ void TForm1::runConversion()
     sourceModel_->reportsChanged();
     LigneSuivante1->setEnabled(false);
     LignePrecedente1->setEnabled(false);
+    extent_ = ProgramExtent{};
+    travelLine_ = -1;
 
     CommandLines output;
     std::vector<int32_t> map;
@@ -154,6 +163,7 @@ void TForm1::runConversion()
         showError(this, uiText(language_, 56).arg(QFileInfo(sourceFileName_).fileName()));
     }
     lineMap_ = std::move(map);
+    extent_ = runExtent();
     destModel_->setLines(std::move(output));
     sourceModel_->setHighlightedRow(-1);
     sourceModel_->reportsChanged();
@@ -170,6 +180,8 @@ void TForm1::runConversion()
     // Show the first line's command lines.
     setSourceCurrentRow(sourceModel_->size() > 0 ? 0 : -1);
     SourceClick();
+    if (travelLine_ >= 0)
+        showError(this, travelText(language_, travelLine_, travelExcess_));
 
     if (closeAfterRun_) {
         closeAfterRun_ = false;
