@@ -26,8 +26,12 @@ FieldRange fieldRange(ConfigField field)
 
 namespace {
 
+// A bound or a value as the settings file writes it; whole numbers in full
+// ("1000000", not "1e+06").
 QString number(double value)
 {
+    if (value == std::trunc(value) && std::fabs(value) < 1e15)
+        return QString::number(static_cast<qint64>(value));
     return QString::fromStdString(formatSettingsFloat(static_cast<float>(value)));
 }
 

@@ -264,7 +264,7 @@ TEST_P(WindowBadSettings, LoadedInTimeWithUsableMachineValues)
     }
     const auto start = std::chrono::steady_clock::now();
     makeForm();
-    openProgram("G2X10I5\nG0X1\n");
+    openProgram("G2X10I5F300\nG0X1\n");
     recordSeconds(c.name, secondsSince(start));
 
     EXPECT_EQ(form->Ofx->text().toStdString(), c.stepsPerMm);
