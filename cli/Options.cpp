@@ -78,6 +78,10 @@ bool parseOptions(const std::vector<std::string>& args, ConvertOptions& options,
             options.quiet = true;
             continue;
         }
+        if (arg == "-v" || arg == "--verbose") {
+            options.verbose = true;
+            continue;
+        }
         if (arg == "--show-settings-path") {
             options.showSettingsPath = true;
             continue;
@@ -199,6 +203,8 @@ Options:
                       (x, y, z in preview units, z as stored; kind 0 rapid,
                       1 feed).
   -q, --quiet         do not report ignored word groups.
+  -v, --verbose       after the run, print the program's extent (the least
+                      and greatest X, Y and Z of its tool path, in mm).
       --strict        exit with status 3 when any word group was ignored.
   -h, --help          show this help and exit.
 
@@ -215,6 +221,12 @@ Every word group the translator cannot handle is reported on standard error
 as
   INPUT:LINE: ignored "GROUP"
 with LINE counted from 1; the rest of the program is still translated.
+When the settings file gives the machine's travel (Machine keys Course X,
+Course Y, Course Z, in mm), the first move whose path spans more of an axis
+than its travel is reported as
+  INPUT:LINE: the path leaves the X travel of 300.0 mm by 12.5 mm
+A file that is not G-code text (NUL bytes, or many control bytes, in its
+first 64 KiB) is refused: nothing is translated or written (status 1).
 
 Files are written whole or not at all: each goes to a temporary file beside
 its target, which replaces the target only once it is complete. An existing

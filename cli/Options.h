@@ -11,6 +11,7 @@ struct ConvertOptions {
     std::string lineMap;  // empty: not written
     std::string path;     // empty: not written
     bool quiet = false;
+    bool verbose = false; // say the program's extent after the run
     bool strict = false;
     bool help = false;
     bool showSettingsPath = false; // print the settings file's path and stop

@@ -12,9 +12,11 @@
 #include "cli/FileIo.h"
 #include "cli/Formats.h"
 #include "cli/Options.h"
+#include "cli/RunSummary.h"
 #include "engine/Conversion.h"
 #include "engine/Gcode.h"
 #include "engine/Settings.h"
+#include "engine/TextFile.h"
 #include "engine/platform/CommandLine.h"
 #include "engine/platform/OutputFile.h"
 #include "engine/platform/Paths.h"
@@ -67,6 +69,11 @@ class CliObserver : public ConversionObserver {
         pending.append(ignoredReport(name, line, group, info));
         if (pending.size() >= (1 << 16))
             flush();
+    }
+
+    void travelExceeded(int line, const TravelExcess& excess) override
+    {
+        pending.append(travelReport(name, line, excess));
     }
 
     void flush()
@@ -149,6 +156,10 @@ int run(const ConvertOptions& options)
         if (!bytes.readFile(input, error))
             return fail(kExitFile, "cannot read " + inQuotes(inputName) + ": " + error);
     }
+    // An executable or an image opened by mistake would give a command
+    // file of stray moves: nothing is translated, nothing written.
+    if (!looksLikeGcodeText(bytes.view()))
+        return fail(kExitFile, inQuotes(inputName) + " is not a G-code text file");
 
     // Create every temporary file before the run, so that an unwritable
     // target is reported at once and nothing is replaced.
@@ -185,6 +196,9 @@ int run(const ConvertOptions& options)
                         observer);
     bytes.release();
     observer.flush();
+    if (options.verbose)
+        writeStderr(std::string(kProgram) + ": " + inQuotes(inputName) + ": " +
+                    extentReport(runExtent()) + "\n");
 
     std::size_t next = 0;
     writeCommandFile(*files[next++], work.commands);

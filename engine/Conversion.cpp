@@ -2,6 +2,7 @@
 #include "engine/Conversion.h"
 
 #include "engine/MappedArray.h"
+#include "engine/TextFile.h"
 #include "preview/Trajectoires.h"
 
 #include <algorithm>
@@ -41,8 +42,26 @@ std::size_t semicolonComment(const std::string& s)
 struct CleaningTables {
     char upper[256];
     uint8_t kept[256]; // 0 for a blank
-    uint8_t more[256]; // 1 for the bytes that ask for more than the first pass
+    uint8_t more[256]; // kMore for the bytes that ask for more than the first
+                       // pass, kControl for a control byte
 };
+
+constexpr uint8_t kMore = 1;
+constexpr uint8_t kControl = 2;
+
+constexpr bool isControlByteConst(unsigned char c)
+{
+    return c == 0x7F ||
+           (c < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\f' && c != '\v' && c != 0x1A);
+}
+
+bool holdsControlByte(const std::string& s)
+{
+    for (char c : s)
+        if (isControlByte(static_cast<unsigned char>(c)))
+            return true;
+    return false;
+}
 
 constexpr CleaningTables makeCleaningTables()
 {
@@ -53,7 +72,9 @@ constexpr CleaningTables makeCleaningTables()
             c = static_cast<char>(c - 'a' + 'A');
         t.upper[i] = c;
         t.kept[i] = c == ' ' ? 0 : 1;
-        t.more[i] = c == '%' || c == ';' || c == '(' || c == 'N' ? 1 : 0;
+        t.more[i] = c == '%' || c == ';' || c == '(' || c == 'N' ? kMore : 0;
+        if (isControlByteConst(static_cast<unsigned char>(i)))
+            t.more[i] = kControl;
     }
     return t;
 }
@@ -62,7 +83,7 @@ constexpr CleaningTables kCleaning = makeCleaningTables();
 
 } // namespace
 
-void cleanSourceLine(std::string_view line, std::string& s)
+bool cleanSourceLine(std::string_view line, std::string& s)
 {
     // Upper case, without blanks (tabs and other bytes stay). Most lines hold
     // nothing else to clean: no comment, no block number, no "%".
@@ -78,12 +99,14 @@ void cleanSourceLine(std::string_view line, std::string& s)
     }
     s.resize(kept);
     if (!more)
-        return;
+        return false;
+    if (!(more & kMore))
+        return holdsControlByte(s);
 
     // A program start or end marker is a comment.
     if (s.find('%') != std::string::npos) {
         s = "()";
-        return;
+        return false;
     }
 
     // CAM programs end lines with "; comment": its letters must not act as
@@ -117,6 +140,8 @@ void cleanSourceLine(std::string_view line, std::string& s)
             ++first;
         s.erase(0, first);
     }
+    // Bytes of a comment went with it.
+    return (more & kControl) != 0 && holdsControlByte(s);
 }
 
 std::string cleanSourceLine(std::string_view line)
@@ -231,12 +256,31 @@ void runLines(std::size_t lines, NextLine&& nextLine, const std::string& ofx,
     std::string cleaned;
     for (int i = 0; i < count; ++i) {
         lineMap.push_back(static_cast<int32_t>(output.size()));
-        cleanSourceLine(nextLine(), cleaned);
+        const bool damaged = cleanSourceLine(nextLine(), cleaned);
         observer.highlight(i);
-        translateBlock(cleaned, output, lineMap.back(),
-                       [&](const std::string& group, const ReportInfo& info) {
-                           observer.reportGroup(i, group, info);
-                       });
+        if (damaged) {
+            // A control byte in a line of text: the file is damaged there,
+            // and none of the line is translated.
+            lineMap.back() = -1;
+            observer.reportGroup(i, cleaned, ReportInfo{ReportReason::ControlByte, false});
+        } else {
+            translateBlock(cleaned, output, lineMap.back(),
+                           [&](const std::string& group, const ReportInfo& info) {
+                               observer.reportGroup(i, group, info);
+                           });
+        }
+        if (modalState.startFeed == StartFeedNote::Pending) {
+            // Translated, yet the user must know at which speed; the line
+            // is marked as every reported line is.
+            modalState.startFeed = StartFeedNote::Reported;
+            lineMap.back() = -1;
+            observer.reportGroup(i, cleaned, ReportInfo{ReportReason::StartFeed, true});
+        }
+        if (travelExcessPending) {
+            TravelExcess excess;
+            takeTravelExcess(excess);
+            observer.travelExceeded(i, excess);
+        }
         observer.highlight(-1);
         observer.progress(i);
     }

@@ -11,6 +11,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "engine/Extent.h"
 #include "engine/Gcode.h"
 
 class ConversionObserver {
@@ -35,12 +36,21 @@ class ConversionObserver {
         (void)info;
         reportIgnored(line, group);
     }
+    // Line `line` holds the run's first move that takes the tool path
+    // beyond the machine's travel on one axis (engine/Extent.h).
+    virtual void travelExceeded(int line, const TravelExcess& excess)
+    {
+        (void)line;
+        (void)excess;
+    }
 };
 
 // Cleans one source line: upper case, no blanks, comments and block number cut.
 std::string cleanSourceLine(std::string_view line);
-// The same into `cleaned`, whose memory is reused from line to line.
-void cleanSourceLine(std::string_view line, std::string& cleaned);
+// The same into `cleaned`, whose memory is reused from line to line. True
+// when the cleaned line holds a control byte (isControlByte: not a tab): a
+// damaged line that the run reports instead of translating.
+bool cleanSourceLine(std::string_view line, std::string& cleaned);
 // Cuts a cleaned block into word groups, each starting at a G or M word, and
 // calls f(group) for each; the groups are views into the block. A block of
 // two or more codes keeps the text in front of the first one in no group:

@@ -44,6 +44,10 @@ struct MachineSettings {
     float maxSpeedXY = 50.0f;
     float maxSpeedZ = 30.0f;
     float arcPrecision = 0.25f;
+    // The machine's travel in mm on each axis; 0 when not known (no check).
+    float travelX = 0.0f;
+    float travelY = 0.0f;
+    float travelZ = 0.0f;
     int32_t language = 0;
 };
 
@@ -66,6 +70,12 @@ struct CycleWord {
     bool relative = false;
 };
 
+// The feed, in mm/s, of the feed moves of a run before its first F word: the
+// speed the machine starts at.
+inline constexpr float kStartFeed = 5.2f;
+
+enum class StartFeedNote : uint8_t { None, Pending, Reported };
+
 struct ModalState {
     int32_t motionMode = kMotionRapid;
     uint8_t plane = 0; // 0 XY (G17), 1 XZ (G18), 2 YZ (G19)
@@ -75,7 +85,12 @@ struct ModalState {
     float currentY = 0.0f;
     float currentZ = 0.0f; // machine Z counts downwards
     float currentSpeed = 30.0f;
-    float feedRate = 5.2f; // survives between conversion runs
+    float feedRate = kStartFeed; // mm/s until the program's first F
+    // An F word has set feedRate in this run.
+    bool feedProgrammed = false;
+    // A feed move before it ran at the start feed: the run reports its line
+    // (Pending) once (Reported).
+    StartFeedNote startFeed = StartFeedNote::None;
     float cycleR = 0.0f;
     float cycleRepeat = 0.0f;
     int32_t cycleDwell = 0;
@@ -121,9 +136,12 @@ extern bool keepToolPath;
 void beginSegment(int32_t kind);
 // Adds currentSegment to the store and ends it. Its memory is kept for the
 // next move: a million moves would otherwise cost two heap blocks each.
-void storeSegment();
+// `straight`: a straight move or staircase, all of whose points lie in the
+// box of its first and last (engine/Extent.h).
+void storeSegment(bool straight = false);
 
-// Start state of a conversion run; replaces the tool-path store.
+// Start state of a conversion run, the same for every run whatever the last
+// one left (its feed, its cycle words); replaces the tool-path store.
 void resetTranslator();
 
 // Puts every global of the engine back to its program-start value (tests).
@@ -141,6 +159,10 @@ inline bool refuse(ReportReason reason)
     groupReason = reason;
     return false;
 }
+// A feed move, arc or cycle runs at the feed in force: before the run's
+// first F word that is the start feed, which the run reports once
+// (ModalState::startFeed).
+void noteFeedInForce();
 
 // Why part of a group that is translated is carried out otherwise than
 // written (a feed too slow for the speed lines, sent as the slowest they

@@ -96,17 +96,42 @@ bool returnToReference(std::string_view group, CommandLines& lines)
     return true;
 }
 
+namespace {
+
+// The table's unload position: X 0, Y 40 mm, reached at 30 mm/s, or at the
+// machine's XY rapid speed when that is lower. On the factory machine (40
+// steps per millimetre, rapids of 30 mm/s or more) the lines are the fixed
+// "VS 30.0" and "PA 0,1600;" that command files have always ended with.
+void writePark(CommandLines& lines)
+{
+    constexpr float kParkSpeed = 30.0f;
+    constexpr long double kParkYmm = 40.0L;
+    const float speed = machineSettings.maxSpeedXY;
+    if (speed >= kParkSpeed)
+        lines.emplace_back("VS 30.0");
+    else
+        lines.push_back("VS " + formatFloat(speed) + ";");
+    float y = static_cast<float>(kParkYmm * static_cast<long double>(machineSettings.stepsPerMmY));
+    if (!fitsSteps(y))
+        y = 2147483520.0f; // the largest float position the controller takes
+    lines.push_back(positionLine(0.0f, y));
+}
+
+} // namespace
+
 // Both program ends stop the spindle and send the table to its unload
-// position (0, 1600) at 30 mm/s; M02's spindle-off line has no blank.
+// position; M02's spindle-off line has no blank.
 void programEndM2(CommandLines& lines)
 {
-    lines.append({"@SS0;", "VS 30.0", "PA 0,1600;"});
+    lines.emplace_back("@SS0;");
+    writePark(lines);
     modalState.spindleTurning = false;
 }
 
 void programEndM30(CommandLines& lines)
 {
-    lines.append({"@SS 0;", "VS 30.0", "PA 0,1600;"});
+    lines.emplace_back("@SS 0;");
+    writePark(lines);
     modalState.spindleTurning = false;
 }
 

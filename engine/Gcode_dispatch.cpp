@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "engine/Extent.h"
 #include "engine/Gcode.h"
 #include "preview/Trajectoires.h"
 
@@ -37,36 +38,32 @@ void beginSegment(int32_t kind)
     }
 }
 
-void storeSegment()
+void storeSegment(bool straight)
 {
     trajectoryStore->addSegment(*currentSegment);
+    extendExtent(*currentSegment, straight);
     spareSegment = std::move(currentSegment);
 }
 
 void resetTranslator()
 {
-    modalState.motionMode = kMotionRapid;
-    modalState.plane = 0;
-    modalState.currentX = 0.0f;
-    modalState.currentY = 0.0f;
+    // Every run starts from the same state, whatever the last one left: the
+    // feed, the cycle's words, G98/G99 and the distance mode included.
+    modalState = ModalState{};
     // The tool starts 10 mm above the program's zero (machine Z counts down).
     modalState.currentZ =
         static_cast<float>(-10.0L * static_cast<long double>(machineSettings.stepsPerMmZ));
     modalState.currentSpeed = machineSettings.maxSpeedXY;
-    modalState.unitFactor = 1.0f;
-    modalState.absoluteMode = true;
-    // Every run starts under G99, as the first one does.
-    modalState.retractToInitial = false;
-    // Peck depth, tool and spindle speed are the run's own.
-    modalState.hasPeckDepth = false;
-    modalState.peckDepth = 0.0f;
-    modalState.hasSelectedTool = false;
-    modalState.selectedTool = 0;
-    modalState.spindleTurning = false;
-    modalState.spindleSpeedPending = false;
-    modalState.spindleSpeed = 0;
     trajectoryStore =
         keepToolPath ? std::make_unique<piece>() : std::make_unique<piece>(piece::Discarding{});
+    resetExtent();
+}
+
+void noteFeedInForce()
+{
+    ModalState& s = modalState;
+    if (!s.feedProgrammed && s.startFeed == StartFeedNote::None)
+        s.startFeed = StartFeedNote::Pending;
 }
 
 void resetEngineForProgramStart()

@@ -236,8 +236,11 @@ bool drillCycle(std::string_view group, CommandLines& lines, bool continuesCycle
         zWord = CycleWord{true, stepsZ(value), !absolute};
     if (findWord(group, 'R', value))
         rWord = CycleWord{true, stepsZ(value), !absolute};
-    if (findWord(group, 'F', value))
+    const bool hasFeed = findWord(group, 'F', value);
+    if (hasFeed)
         feed = cycleFeed(value);
+    else
+        noteFeedInForce();
 
     // The R word before its distance mode: the current height in absolute
     // mode and 0 in incremental mode when there is none.
@@ -273,6 +276,7 @@ bool drillCycle(std::string_view group, CommandLines& lines, bool continuesCycle
     m.cycleBottomZ = bottom;
     m.cycleRetractZ = retract;
     m.feedRate = feed;
+    m.feedProgrammed = m.feedProgrammed || hasFeed;
 
     lines.push_back(zUpSpeed(machineSettings.maxSpeedZ));
     lines.push_back(zDownSpeed(m.feedRate));
@@ -293,12 +297,15 @@ bool repeatDrillCycle(std::string_view group, CommandLines& lines)
     const bool hasFeed = findWord(group, 'F', value);
     const float feed = hasFeed ? cycleFeed(value) : m.feedRate;
     if (!holesFit(x, y, m.cycleRepeat))
-        return false;
+        return refuse(ReportReason::OutOfRange);
+    if (!hasFeed)
+        noteFeedInForce();
 
     // A new F drills this hole and the next ones at that feed, with the
     // speed lines a cycle block writes.
     if (hasFeed) {
         m.feedRate = feed;
+        m.feedProgrammed = true;
         lines.push_back(zUpSpeed(machineSettings.maxSpeedZ));
         lines.push_back(zDownSpeed(m.feedRate));
     }

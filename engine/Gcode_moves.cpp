@@ -81,7 +81,7 @@ void moveTo(CommandLines& lines, const MoveTarget& t)
         s.currentZ = t.z;
     }
     addCurrentPoint();
-    storeSegment();
+    storeSegment(true);
 }
 
 // A speed in mm/s after the XY maximum (what the "VS" line carries) and
@@ -169,8 +169,10 @@ void writeFeedSpeed(CommandLines& lines, std::string_view group)
         const float speed = writeSpeedLines(lines, programmedFeed(f));
         s.currentSpeed = speed;
         s.feedRate = speed;
+        s.feedProgrammed = true;
         return;
     }
+    noteFeedInForce();
     if (s.currentSpeed == s.feedRate)
         return;
     writeSpeedLines(lines, s.feedRate);
@@ -195,6 +197,7 @@ bool takeFeedWord(std::string_view group)
     // and then the Z limit. currentSpeed keeps what the machine was last
     // told, so the next feed move writes the new speed when it differs.
     modalState.feedRate = limitZ(limitXY(programmedFeed(f)));
+    modalState.feedProgrammed = true;
     return true;
 }
 

@@ -36,6 +36,10 @@ const char* reasonText(ReportReason reason)
         return "feed below 0.1 mm/s, sent as 0.1 mm/s";
     case ReportReason::NoPeckDepth:
         return "peck cycle without peck depth (Q)";
+    case ReportReason::StartFeed:
+        return "feed move before any F: runs at the start speed 5.2 mm/s";
+    case ReportReason::ControlByte:
+        return "control byte in the line";
     }
     return "unsupported code";
 }

@@ -21,6 +21,8 @@ enum class ReportReason : uint8_t {
     ArcWithoutCentre,  // an arc with neither centre offsets of its plane nor R
     SlowFeed,          // a feed under a tenth of mm/s, sent as 0.1 mm/s
     NoPeckDepth,       // a peck cycle without Q, and none given before in the run
+    StartFeed,         // a feed move before any F: it runs at the start feed
+    ControlByte,       // a control byte in the line: the file may be damaged
 };
 
 // One report of the conversion run: the reason, and whether part of the

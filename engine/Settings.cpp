@@ -52,7 +52,7 @@ void checkNumberText(const IniFile& ini, const char* key, bool whole, const std:
 
 // The French texts of the user interface, by key. Other languages come from
 // the settings file only; without it every window speaks French.
-constexpr std::array<const char*, 102> kFrenchTexts = {
+constexpr std::array<const char*, 110> kFrenchTexts = {
     "Fichier",                                                  // 0  main menu Fichier1
     "Ouvrir",                                                   // 1  open source file
     "Enregistrer fichier traduit",                              // 2  save translated file
@@ -158,6 +158,15 @@ constexpr std::array<const char*, 102> kFrenchTexts = {
     "Programme G-code à ouvrir (.nc, .iso).",                                 // 99
     "[fichier]",                                                              // 100
     "%p\u00a0%",                                                              // 101 progress bar
+    "ce n'est pas un fichier texte G-code", // 102 why a file is not opened
+    "Étendue X %1 à %2, Y %3 à %4, Z %5 à %6\u00a0mm", // 103 status line
+    "Ligne %1\u00a0: le parcours sort de la course %2 (%3\u00a0mm) de %4\u00a0mm.", // 104
+    "Course en mm", // 105 configuration dialog: the machine's travel
+    "«\u00a0%1\u00a0» n'est pas compris entre %2 et %3.", // 106
+    "%1 pas par tour avec un pas de vis de %2\u00a0mm donnent %3 pas par millimètre\u00a0; il en faut "
+    "entre %4 et %5.", // 107
+    "«\u00a0%1\u00a0» n'est pas une course en mm (laissez le champ vide si elle n'est pas connue).", // 108
+    "%1 = «\u00a0%2\u00a0» n'est pas une course en mm\u00a0; la course est prise comme inconnue.", // 109
 };
 
 constexpr float kDefaultPitch = 5.0f;
@@ -287,6 +296,22 @@ const IniFile& settingsFile()
     return *cache.ini;
 }
 
+// A travel in mm: empty or missing means unknown (no check); anything but a
+// positive number is reported and left unknown.
+float readTravel(const IniFile& ini, const char* key)
+{
+    const auto text = ini.value("Machine", key);
+    if (!text || text->empty())
+        return 0.0f;
+    float travel = 0.0f;
+    if (parseSettingsFloat(*text, travel) && travel > 0.0f)
+        return travel;
+    problems.push_back(std::string(key) + " = " + quoted(*text) +
+                       " is not a travel in mm; the travel is taken as unknown.");
+    noteProblem(SettingsProblem::Kind::NotATravel, key, *text, {});
+    return 0.0f;
+}
+
 } // namespace
 
 StepsPerMmTexts loadMachineSettings(const std::function<void()>& showAboutBox)
@@ -324,6 +349,10 @@ StepsPerMmTexts loadMachineSettings(const std::function<void()>& showAboutBox)
                         formatSettingsFloat(kDefaultPrecision));
         }
     }
+
+    s.travelX = readTravel(ini, kTravelKeys[0]);
+    s.travelY = readTravel(ini, kTravelKeys[1]);
+    s.travelZ = readTravel(ini, kTravelKeys[2]);
 
     s.language = ini.readInteger("Langue", "current", 0);
     const bool aboutSwitchedOff = ini.readBool("About", "Affiche", false);

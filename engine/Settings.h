@@ -18,6 +18,10 @@ struct StepsPerMmTexts {
     std::string ofz = "40";
 };
 
+// The keys of the machine's travel in mm, X, Y and Z, in section Machine:
+// empty or missing when not known.
+inline constexpr const char* kTravelKeys[3] = {"Course X", "Course Y", "Course Z"};
+
 // Reads every machine and application key into machineSettings, derives the
 // steps per millimetre and returns their whole-number texts. When About/Affiche
 // is false it calls showAboutBox (if given) before returning.
@@ -38,6 +42,7 @@ struct SettingsProblem {
         NoStepsPerMm,    // key = text with otherKey = otherText; factory used, otherUsed
         NotASpeed,       // key = text is no speed; `used` instead
         BadPrecision,    // Precision = text is no number above 0; `used` instead
+        NotATravel,      // key = text is no travel in mm; the travel is unknown
     };
     Kind kind = Kind::Unreadable;
     std::string key;

@@ -11,14 +11,17 @@
 #include <QRegularExpression>
 #include <QTabWidget>
 #include <algorithm>
+#include <iterator>
 
 #include "engine/IniFile.h"
 #include "engine/Settings.h"
+#include "ui/ConfigChecks.h"
 #include "ui/ConfigLayout.h"
 #include "ui/DriverStart.h"
 #include "ui/WindowText.h"
 #include "ui/FailureText.h"
 #include "ui/MessageBox.h"
+#include "ui/RunTextKeys.h"
 #include "ui/UiText.h"
 
 namespace {
@@ -142,6 +145,23 @@ void TForm2::buildLayout()
         (*r.stepsLabel)->setBuddy(*r.steps);
         (*r.pitchLabel)->setBuddy(*r.pitch);
     }
+    struct TravelRow {
+        QLabel** label;
+        const char* labelName;
+        QLineEdit** edit;
+        const char* editName;
+        int top;
+    };
+    const TravelRow travelRows[] = {
+        {&LabelCourseX, "LabelCourseX", &CourseX, "CourseX", 35},
+        {&LabelCourseY, "LabelCourseY", &CourseY, "CourseY", 83},
+        {&LabelCourseZ, "LabelCourseZ", &CourseZ, "CourseZ", 131},
+    };
+    for (const TravelRow& r : travelRows) {
+        *r.label = designLabel(TabSheet1, r.labelName, 385, r.top + 3, 70, true);
+        *r.edit = designEdit(TabSheet1, r.editName, 461, r.top, 40);
+        (*r.label)->setBuddy(*r.edit);
+    }
     Label17 = designLabel(TabSheet1, "Label17", 16, 164);
     Label10 = designLabel(TabSheet1, "Label10", 28, 198, 175, true);
     VMax = designEdit(TabSheet1, "VMax", 209, 195, 26);
@@ -240,6 +260,10 @@ void TForm2::localise()
     Label5->setText(pitch);
     Label9->setText(pitch);
     Label18->setText(pitch);
+    const QString travel = uiText(l, kTextTravelCaption);
+    LabelCourseX->setText(travel);
+    LabelCourseY->setText(travel);
+    LabelCourseZ->setText(travel);
     Label10->setText(caption(l, 14, "Vitesse rapide en mm/s sur axes XY"));
     Label11->setText(caption(l, 32, "Vitesse rapide en mm/s sur axe Z"));
     Label6->setText(caption(l, 15,
@@ -283,6 +307,9 @@ void TForm2::FormCreate()
     VMax_Z->setText(number(ini.readFloat("Machine", "Vitesse maxi Z", 30.0f)));
     Precision->setText(settingsTextToQString(
         ini.readString("Machine", "Precision", formatSettingsFloat(kDialogPrecision))));
+    QLineEdit* const travels[] = {CourseX, CourseY, CourseZ};
+    for (int a = 0; a < 3; ++a)
+        travels[a]->setText(settingsTextToQString(ini.readString("Machine", kTravelKeys[a], "")));
     for (QLineEdit* edit : findChildren<QLineEdit*>())
         edit->setCursorPosition(0);
 }
@@ -320,36 +347,49 @@ bool TForm2::validate()
     struct Field {
         QLineEdit* edit;
         QString name;
-        bool whole;
+        ConfigField kind;
     };
     const auto axis = [](const QLabel* heading, const QLabel* caption) {
         return heading->text() + QStringLiteral(" \u2013 ") + caption->text();
     };
     const Field fields[] = {
-        {PasVisX, axis(Label3, Label5), false},   {PasParTourX, axis(Label3, Label4), true},
-        {PasVisY, axis(Label7, Label9), false},   {PasParTourY, axis(Label7, Label8), true},
-        {PasVisZ, axis(Label15, Label18), false}, {PasParTourZ, axis(Label15, Label16), true},
-        {VMax, Label10->text(), false},           {VMax_Z, Label11->text(), false},
-        {Precision, Label6->text(), false},
+        {PasVisX, axis(Label3, Label5), ConfigField::Lead},
+        {PasParTourX, axis(Label3, Label4), ConfigField::StepsPerRev},
+        {CourseX, axis(Label3, LabelCourseX), ConfigField::Travel},
+        {PasVisY, axis(Label7, Label9), ConfigField::Lead},
+        {PasParTourY, axis(Label7, Label8), ConfigField::StepsPerRev},
+        {CourseY, axis(Label7, LabelCourseY), ConfigField::Travel},
+        {PasVisZ, axis(Label15, Label18), ConfigField::Lead},
+        {PasParTourZ, axis(Label15, Label16), ConfigField::StepsPerRev},
+        {CourseZ, axis(Label15, LabelCourseZ), ConfigField::Travel},
+        {VMax, Label10->text(), ConfigField::Speed},
+        {VMax_Z, Label11->text(), ConfigField::Speed},
+        {Precision, Label6->text(), ConfigField::Precision},
     };
-    for (const Field& f : fields) {
-        float real = 0.0f;
-        int32_t whole = 0;
-        const bool ok =
-            f.whole ? positiveInteger(f.edit->text(), whole) : positiveFloat(f.edit->text(), real);
-        if (ok)
-            continue;
-        showMessageBox(this,
-                       BoxRequest{QStringLiteral("Config Tolvane"),
-                                  uiText(language_, 89).arg(f.name) + QLatin1Char('\n') +
-                                      uiText(language_, f.whole ? 91 : 90).arg(f.edit->text()),
-                                  {},
-                                  QMessageBox::Warning,
-                                  {}});
+    const auto refuse = [this](QLineEdit* edit, const QString& name, const QString& why) {
+        showMessageBox(this, BoxRequest{QStringLiteral("Config Tolvane"),
+                                        uiText(language_, 89).arg(name) + QLatin1Char('\n') + why,
+                                        {},
+                                        QMessageBox::Warning,
+                                        {}});
         PageControl1->setCurrentWidget(TabSheet1);
-        f.edit->setFocus();
-        f.edit->selectAll();
+        edit->setFocus();
+        edit->selectAll();
         return false;
+    };
+    double values[std::size(fields)] = {};
+    for (std::size_t i = 0; i < std::size(fields); ++i) {
+        const Field& f = fields[i];
+        const QString why = checkField(language_, f.kind, f.edit->text(), values[i]);
+        if (!why.isEmpty())
+            return refuse(f.edit, f.name, why);
+    }
+    // Each axis's steps per revolution over its lead: the whole steps per
+    // millimetre the translator works with.
+    for (std::size_t i = 0; i < 9; i += 3) {
+        const QString why = checkAxis(language_, static_cast<int32_t>(values[i + 1]), values[i]);
+        if (!why.isEmpty())
+            return refuse(fields[i].edit, fields[i].name, why);
     }
     return true;
 }
@@ -395,6 +435,13 @@ void TForm2::BitBtn1Click()
     ini.writeInteger("Machine", "Pas par tour Z", integer(PasParTourZ));
     ini.writeFloat("Machine", "Vitesse maxi", real(VMax));
     ini.writeFloat("Machine", "Vitesse maxi Z", real(VMax_Z));
+    // A travel left empty stays out of a file that does not have the key.
+    const QLineEdit* const travels[] = {CourseX, CourseY, CourseZ};
+    for (int a = 0; a < 3; ++a) {
+        const QString text = travels[a]->text().trimmed();
+        if (!text.isEmpty() || ini.value("Machine", kTravelKeys[a]))
+            ini.writeString("Machine", kTravelKeys[a], utf8(text));
+    }
     // Stored as typed: the loader reads either decimal separator.
     ini.writeString("Machine", "Precision", utf8(Precision->text()));
     ini.writeInteger("Langue", "current", language);

@@ -60,6 +60,14 @@ class TForm2 : public QDialog {
     QLineEdit* VMax = nullptr;
     QLineEdit* VMax_Z = nullptr;
     QLineEdit* Precision = nullptr;
+    // The machine's travel per axis in mm, empty when not known, with its
+    // caption in each axis row.
+    QLabel* LabelCourseX = nullptr;
+    QLabel* LabelCourseY = nullptr;
+    QLabel* LabelCourseZ = nullptr;
+    QLineEdit* CourseX = nullptr;
+    QLineEdit* CourseY = nullptr;
+    QLineEdit* CourseZ = nullptr;
     QLineEdit* EditorName = nullptr;
     QLineEdit* DriverName = nullptr;
     QPushButton* BitBtn3 = nullptr;
@@ -90,8 +98,9 @@ class TForm2 : public QDialog {
     // The bytes to store for a path field: the file's own bytes when the
     // text was not changed (so that nothing gets re-encoded), else UTF-8.
     std::string pathBytes(const QLineEdit* edit, const std::string& loaded) const;
-    // Checks the numeric fields; on the first bad one tells the user, puts
-    // the cursor in it and returns false.
+    // Checks the numeric fields against their ranges (ui/ConfigChecks.h);
+    // on the first bad one tells the user, puts the cursor in it and returns
+    // false.
     bool validate();
 
     int language_ = 0;

@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "ui/ConfigChecks.h"
+#include "ui/RunTextKeys.h"
 #include "ui/UiText.h"
 
 namespace {
@@ -130,21 +132,26 @@ QString localiseEngineFailure(int language, const std::string& text)
 QString settingsProblemText(int language, const SettingsProblem& p)
 {
     const auto t = [](const std::string& s) { return settingsTextToQString(s); };
+    // A key is named as the configuration dialog shows it, in the user's
+    // language, with the key of the file after it.
+    const auto k = [language](const std::string& key) { return settingsKeyName(language, key); };
     using Kind = SettingsProblem::Kind;
     switch (p.kind) {
     case Kind::Unreadable:
         return uiText(language, 88).arg(localiseEngineFailure(language, p.text));
     case Kind::NotANumber:
-        return uiText(language, 83).arg(t(p.key), t(p.text), t(p.used));
+        return uiText(language, 83).arg(k(p.key), t(p.text), t(p.used));
     case Kind::NotAWholeNumber:
-        return uiText(language, 84).arg(t(p.key), t(p.text), t(p.used));
+        return uiText(language, 84).arg(k(p.key), t(p.text), t(p.used));
     case Kind::NoStepsPerMm:
         return uiText(language, 85)
-            .arg(t(p.key), t(p.text), t(p.otherKey), t(p.otherText), t(p.used), t(p.otherUsed));
+            .arg(k(p.key), t(p.text), k(p.otherKey), t(p.otherText), t(p.used), t(p.otherUsed));
     case Kind::NotASpeed:
-        return uiText(language, 86).arg(t(p.key), t(p.text), t(p.used));
+        return uiText(language, 86).arg(k(p.key), t(p.text), t(p.used));
     case Kind::BadPrecision:
         return uiText(language, 87).arg(t(p.text), t(p.used));
+    case Kind::NotATravel:
+        return uiText(language, kTextSettingsTravel).arg(k(p.key), t(p.text));
     }
     return {};
 }

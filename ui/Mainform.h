@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/Extent.h"
 #include "engine/Gcode.h"
 #include "ui/MessageBox.h"
 
@@ -200,6 +201,11 @@ class TForm1 : public QMainWindow {
     QString findString_;
     QStringList recentFiles_;
     QString lastFolder_; // of the open dialog
+    // The last run's extent, and its first move beyond the travel (line -1:
+    // none), for the status line.
+    ProgramExtent extent_;
+    int travelLine_ = -1;
+    TravelExcess travelExcess_;
     bool closeAfterRun_ = false;
     bool settingSourceRow_ = false;  // a selection set by code, not by a click
     int sourceSelectionChanges_ = 0; // counts selection changes of Source

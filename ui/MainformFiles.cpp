@@ -11,9 +11,11 @@
 #include <new>
 
 #include "engine/Conversion.h"
+#include "engine/TextFile.h"
 #include "ui/FailureText.h"
 #include "ui/LineListModel.h"
 #include "ui/Mainform.h"
+#include "ui/RunTextKeys.h"
 #include "ui/UiText.h"
 #include "ui/WindowText.h"
 
@@ -47,6 +49,11 @@ bool TForm1::loadSourceLines(const QString& path)
                 reason = systemReason(l, errno, file.errorString());
         }
     }
+    // An executable or an image opened by mistake: nothing of it is shown
+    // or translated.
+    if (reason.isEmpty() && !looksLikeGcodeText(std::string_view(
+                                bytes.constData(), static_cast<std::size_t>(bytes.size()))))
+        reason = uiText(l, kTextNotGcodeText);
     if (!reason.isEmpty()) {
         showError(this, uiText(l, 48).arg(path, reason));
         return false;

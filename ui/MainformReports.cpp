@@ -12,6 +12,7 @@
 #include "ui/Mainform.h"
 #include "ui/ReasonText.h"
 #include "ui/RunResult.h"
+#include "ui/RunSummaryText.h"
 #include "ui/UiText.h"
 #include "ui/WindowText.h"
 
@@ -49,6 +50,12 @@ void TForm1::updateStatusLine(int position)
                 uiText(l, 43).arg(LigneSuivante1->shortcut().toString(QKeySequence::NativeText),
                                   LignePrecedente1->shortcut().toString(QKeySequence::NativeText));
     }
+    // What the run's path covers, and where it first leaves the travel.
+    for (const QString& more :
+         {extentText(l, extent_),
+          travelLine_ >= 0 ? travelText(l, travelLine_, travelExcess_) : QString()})
+        if (!more.isEmpty())
+            text += QStringLiteral(" \u2013 ") + more;
     StatusLine->setText(text);
 }
 

@@ -17,6 +17,7 @@
 #include "ui/LineListModel.h"
 #include "ui/Mainform.h"
 #include "ui/ReportBox.h"
+#include "ui/RunSummaryText.h"
 #include "ui/UiText.h"
 
 // Drives the progress bar and the source highlight while the engine
@@ -55,6 +56,12 @@ class TForm1::RunObserver : public ConversionObserver {
     }
 
     void highlight(int line) override { highlighted_ = line; }
+
+    void travelExceeded(int line, const TravelExcess& excess) override
+    {
+        form_.travelLine_ = line;
+        form_.travelExcess_ = excess;
+    }
 
     void reportGroup(int line, const std::string& group, const ReportInfo& info) override
     {
@@ -150,6 +157,8 @@ void TForm1::runConversion()
     LignePrecedente1->setEnabled(false);
     // Nothing of an earlier run or save stays in the status line.
     StatusLine->clear();
+    extent_ = ProgramExtent{};
+    travelLine_ = -1;
 
     CommandLines output;
     std::vector<int32_t> map;
@@ -167,6 +176,7 @@ void TForm1::runConversion()
         showError(this, uiText(language_, 56).arg(QFileInfo(sourceFileName_).fileName()));
     }
     lineMap_ = std::move(map);
+    extent_ = runExtent();
     destModel_->setLines(std::move(output));
     sourceModel_->setHighlightedRow(-1);
     sourceModel_->reportsChanged();
@@ -186,6 +196,8 @@ void TForm1::runConversion()
     setSourceCurrentRow(sourceModel_->size() > 0 ? 0 : -1);
     SourceClick();
     updateStatusLine();
+    if (travelLine_ >= 0)
+        showError(this, travelText(language_, travelLine_, travelExcess_));
     showReportBoxes();
 
     if (closeAfterRun_) {

@@ -43,6 +43,12 @@ constexpr ReasonRow kReasons[] = {
      "Vorschub unter 0,1 mm/s, als 0,1 mm/s gesendet", "feed below 0.1 mm/s, sent as 0.1 mm/s"},
     {ReportReason::NoPeckDepth, "cycle de débourrage sans profondeur de passe (Q)",
      "Tieflochbohrzyklus ohne Zustelltiefe (Q)", "peck cycle without peck depth (Q)"},
+    {ReportReason::StartFeed,
+     "déplacement d'usinage avant tout F : il se fait à la vitesse de départ de 5,2 mm/s",
+     "Vorschubbewegung vor jedem F: sie läuft mit der Anfangsgeschwindigkeit 5,2 mm/s",
+     "feed move before any F: runs at the start speed 5.2 mm/s"},
+    {ReportReason::ControlByte, "caractère de contrôle dans la ligne", "Steuerzeichen in der Zeile",
+     "control byte in the line"},
 };
 
 } // namespace

@@ -38,7 +38,8 @@ struct InputCase {
     std::vector<std::string> commands; // must appear in this order (after the header)
     std::vector<int> reportedLines;    // lines named in the reports, in order
     const char* header = kDefaultHeader;
-    int seconds = 60; // time bound of the run
+    int seconds = 60;     // time bound of the run
+    bool refused = false; // not G-code text: status 1, nothing written
 };
 
 std::string noSettings()
@@ -51,21 +52,24 @@ std::function<std::string()> text(std::string bytes)
     return [bytes] { return bytes; };
 }
 
-const std::string kArc = "G2X10I5\nG0X1\n";
+const std::string kArc = "G2X10I5F300\nG0X1\n";
 
 std::vector<InputCase> inputCases()
 {
     return {
         {"EmptyFile", text(""), noSettings, {}, 0, {}, {}},
-        // Random bytes: whatever is not a code is reported; a reported line
-        // may still produce moves from its other word groups.
+        // Random bytes, and text with NUL bytes, are no G-code: refused
+        // before anything is translated or written.
         {"BinaryFile",
          [] { return badinput::binaryBytes(64 * 1024); },
          noSettings,
          {},
-         0,
+         1,
          {},
-         {-1}},
+         {},
+         kDefaultHeader,
+         60,
+         true},
         {"SingleLineOf50MB",
          [] {
              std::string line = "G1X1";
@@ -78,15 +82,33 @@ std::vector<InputCase> inputCases()
          {},
          0,
          {"PA 40,80;"},
-         {}},
-        {"NulBytes", text("G1 X1\0Y2\n\0\0\nG0 \0X5\n"s), noSettings, {}, 0, {"PA 40,80;"}, {2}},
+         {1}}, // a feed move before any F: said once
+        {"NulBytes",
+         text("G1 X1\0Y2\n\0\0\nG0 \0X5\n"s),
+         noSettings,
+         {},
+         1,
+         {},
+         {},
+         kDefaultHeader,
+         60,
+         true},
+        // A control byte in a line of text: that line is reported and left
+        // out, the others are translated.
+        {"ControlByteInALine",
+         text("G1 X1\x01Y2\nG0 X5\n\x1bG0 X6\n"),
+         noSettings,
+         {},
+         0,
+         {"PA 200,0;"},
+         {1, 3}},
         {"InvalidUtf8",
          text("G1 X1\xc3Y1\xff\nM\xff\xfe\n(\xe2\x82 comment)\nG0X2\n"),
          noSettings,
          {},
          0,
          {"PA 40,40;", "PA 80,40;"},
-         {2}},
+         {1, 2}},
         // Every blank line is an empty word group, reported as such; --quiet
         // keeps ten million reports out of the test log, --strict still
         // counts them.
@@ -108,7 +130,7 @@ std::vector<InputCase> inputCases()
          {},
          0,
          {"PA 400,0;", "PA 400,-40;"},
-         {2, 4}},
+         {1, 2, 4}},
         // 53687088 mm is 2147483520 steps, the largest float below 2^31 at
         // 40 steps/mm; 53687090 mm rounds to 2^31 and is refused, in
         // absolute and incremental mode and on every axis.
@@ -243,6 +265,12 @@ TEST_P(BadInput, EndsInTimeWithWellFormedLinesAndNamedReports)
                                << " s";
     ASSERT_EQ(run.signal, 0) << "killed by signal " << run.signal;
     EXPECT_EQ(run.exitCode, c.exitCode) << run.err.substr(0, 2000);
+    if (c.refused) {
+        EXPECT_EQ(run.err, "tolvane-convert: '" + input + "' is not a G-code text file\n");
+        EXPECT_EQ(readFile(out), "OLD\r\n");
+        EXPECT_EQ(entries(dir.path()), (std::vector<std::string>{"p.Cbr", "p.nc", "settings.ini"}));
+        return;
+    }
 
     std::vector<std::string> lines;
     ASSERT_TRUE(splitCrLf(readFile(out), lines)) << "every line ends with CR LF";

@@ -224,6 +224,8 @@ struct Hostile {
     std::vector<std::string> body;
     // The source lines that must be reported (from 1); unchecked when empty.
     std::set<long long> reported;
+    // Not G-code text: refused, nothing written.
+    bool refused = false;
 };
 
 class HostileInput : public ::testing::TestWithParam<Hostile> {};
@@ -233,6 +235,13 @@ TEST_P(HostileInput, IsSurvivedReportedAndTheRestTranslated)
     const Hostile& h = GetParam();
     TempDir dir;
     Converted c = convertFile(h.make(), dir);
+    if (h.refused) {
+        EXPECT_EQ(c.run.exitCode, 1);
+        EXPECT_EQ(c.run.err, "tolvane-convert: '" + c.input + "' is not a G-code text file\n");
+        EXPECT_FALSE(fs::exists(dir / "program.Cbr"));
+        EXPECT_FALSE(fs::exists(dir / "program.map"));
+        return;
+    }
     checkConversion(c);
     if (!h.body.empty()) {
         std::vector<std::string> body(c.lines.begin() + std::min<std::size_t>(4, c.lines.size()),
@@ -253,16 +262,20 @@ const std::size_t kTenMegabytes = 10u << 20;
 INSTANTIATE_TEST_SUITE_P(
     Table, HostileInput,
     ::testing::Values(
-        Hostile{"BinaryFile", [] { return randomBytes(256u << 10, 12345u); }, {}, {}},
-        Hostile{
-            "BinaryThenProgram", [] { return randomBytes(4096, 99u) + "\nG0 X1 Y1\n"; }, {}, {}},
+        Hostile{"BinaryFile", [] { return randomBytes(256u << 10, 12345u); }, {}, {}, true},
+        Hostile{"BinaryThenProgram",
+                [] { return randomBytes(4096, 99u) + "\nG0 X1 Y1\n"; },
+                {},
+                {},
+                true},
         Hostile{"NulBytes",
                 [] {
                     static const char bytes[] = "G0 X1\0Y2\n\0\0\0\nG0\0X3\n";
                     return std::string(bytes, sizeof bytes - 1);
                 },
-                {"PA 40,80;", "PA 120,80;"},
-                {2}},
+                {},
+                {},
+                true},
         // Number runs of 27 characters are read; 28 and more reject the group.
         Hostile{"LongNumbers",
                 [] {

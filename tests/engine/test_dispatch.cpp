@@ -188,7 +188,7 @@ INSTANTIATE_TEST_SUITE_P(
         WordCase{"F with G93",
                  {"G93 F2", "G1X1"},
                  {"VS  5.20;", "@ZU  5.20;", "@ZD  5.20;", "PA 40,0;"},
-                 {"G93F2"},
+                 {"G93F2", "G1X1"}, // the move then runs at the start feed: said
                  5.2f},
         WordCase{"F with G95", {"G95 F0.1"}, {}, {"G95F0.1"}, 5.2f},
         WordCase{"F of a parameter", {"F#101"}, {}, {"F#101"}, 5.2f},
@@ -204,7 +204,7 @@ INSTANTIATE_TEST_SUITE_P(
         WordCase{"A with G1",
                  {"G1 X1 A90"},
                  {"VS  5.20;", "@ZU  5.20;", "@ZD  5.20;", "PA 40,0;"},
-                 {"G1X1A90"},
+                 {"G1X1A90", "G1X1A90"}, // and for the start feed
                  5.2f},
         WordCase{
             "B in a modal move", {"G0X1", "X2 B-4.5"}, {"PA 40,0;", "PA 80,0;"}, {"X2B-4.5"}, 5.2f},
@@ -326,9 +326,9 @@ TEST(ResetTranslator, StartState)
     EXPECT_EQ(modalState.plane, 0);
     EXPECT_EQ(modalState.motionMode, kMotionRapid);
     EXPECT_TRUE(trajectoryStore->getSegments().empty());
-    // The programmed feed and the cycle survive a run.
-    EXPECT_EQ(modalState.feedRate, 3.3f);
-    EXPECT_EQ(modalState.cycleRetractZ, 12.0f);
+    // Nothing of the last run survives: not its feed, not its cycle.
+    EXPECT_EQ(modalState.feedRate, kStartFeed);
+    EXPECT_EQ(modalState.cycleRetractZ, 0.0f);
 }
 
 } // namespace
@@ -354,7 +354,7 @@ TEST(ReportReasons, EachRefusalNamesItsCause)
         {"G91 G81 R.1 Z-.5 ^60 L6", ReportReason::PolarCoordinate, false},
         {"G1 X1234567890123456789012345678", ReportReason::LongNumber, false},
         {"G1 F-90 X1", ReportReason::NegativeFeed, false},
-        {"G1 X10 A90", ReportReason::OtherAxis, true},
+        {"G1 X10 A90 F100", ReportReason::OtherAxis, true},
         {"G0 X1e12", ReportReason::None, false}, // "1" then an unknown letter: no report
         {"G0 X99999999", ReportReason::OutOfRange, false},
         {"G1 X60000 Z-60000", ReportReason::TooManyStairs, false},

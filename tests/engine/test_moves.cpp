@@ -186,12 +186,12 @@ TEST(MovesRecordPath, RapidAndFeedSegments)
         EXPECT_EQ(p.kind, kKindFeed);
 }
 
-TEST(FeedRate, SurvivesIntoTheNextRun)
+TEST(FeedRate, EndsWithItsRun)
 {
     auto first = enginetest::convert({"G1 F1200 X1"});
     (void)first;
     auto second = enginetest::convert({"G1 X1"}, "40", "40", "40", false);
-    EXPECT_EQ(second.lines, (CommandLines{"VS  19.90;", "@ZU  19.90;", "@ZD  19.90;", "PA 40,0;"}));
+    EXPECT_EQ(second.lines, (CommandLines{"VS  5.20;", "@ZU  5.20;", "@ZD  5.20;", "PA 40,0;"}));
 }
 
 TEST(FeedRate, ArcsReadInchFeedsToo)
@@ -235,7 +235,7 @@ TEST(StairLimit, MovesThatWouldTakeMinutesAreRefused)
         EXPECT_TRUE(r.lines.empty()) << p.back();
     }
     // A long but real move still translates.
-    auto r = enginetest::convert({"G1 X1000 Z-2"});
+    auto r = enginetest::convert({"G1 X1000 Z-2 F300"});
     EXPECT_TRUE(r.ignored.empty());
     EXPECT_EQ(modalState.currentZ, 80.0f);
     EXPECT_EQ(modalState.currentX, 40000.0f);

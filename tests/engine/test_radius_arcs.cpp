@@ -165,7 +165,7 @@ TEST(RadiusArc, RejectedBeforeAnythingChanges)
 
 TEST(RadiusArc, ReportedWithItsLineAndTheRestTranslated)
 {
-    auto r = convert({"G0 X0 Y0", "G2 X1 Y0 R0.4", "G1 X2"});
+    auto r = convert({"G0 X0 Y0", "G2 X1 Y0 R0.4", "G1 X2 F100"});
     ASSERT_EQ(r.ignored.size(), 1u);
     EXPECT_EQ(r.ignored[0], (std::pair<int, std::string>{1, "G2X1Y0R0.4"}));
     EXPECT_EQ(r.lineMap[1], -1);

@@ -238,7 +238,10 @@ TEST_F(SettingsTest, TextTableLookups)
         {-1, 0, "Fichier"},
         {1, 37, "Ligne %1\u00a0: %2"},
         {1, 101, "%p\u00a0%"},
-        {1, 102, ""},
+        {1, 109,
+         "%1 = \u00ab\u00a0%2\u00a0\u00bb n'est pas une course en mm\u00a0; la course est prise "
+         "comme inconnue."},
+        {1, 110, ""},
     };
     for (const Case& c : cases)
         EXPECT_EQ(lookupText(c.language, c.key), c.expected) << c.language << "/" << c.key;
@@ -330,10 +333,10 @@ TEST_F(SettingsTest, AboutSwitchFailureReported)
 
 TEST(FrenchTexts, EveryKeyHasOne)
 {
-    for (int key = 0; key <= 101; ++key)
+    for (int key = 0; key <= 109; ++key)
         EXPECT_FALSE(frenchText(key).empty()) << key;
     EXPECT_EQ(frenchText(-1), "");
-    EXPECT_EQ(frenchText(102), "");
+    EXPECT_EQ(frenchText(110), "");
     EXPECT_EQ(frenchText(15), "Pr\xC3\xA9"
                               "cision en interpolation en mm");
 }
@@ -384,7 +387,7 @@ TEST_F(ShippedSettings, EveryLanguageHasEveryText)
     // About, an open dialog that starts on every G-code program, a Precision
     // caption that says its unit and "conversion" spelt right.
     const std::string programs = "Programmes G-code|*.nc;*.ngc;*.gcode;*.tap;*.iso;*.cnc|";
-    for (int key = 0; key <= 101; ++key) {
+    for (int key = 0; key <= 109; ++key) {
         const std::string expected = key == 21   ? std::string("Annuler")
                                      : key == 25 ? std::string("A propos de Tolvane")
                                      : key == 27 ? programs + frenchText(27)
@@ -394,7 +397,7 @@ TEST_F(ShippedSettings, EveryLanguageHasEveryText)
         EXPECT_EQ(ini.value("FR", std::to_string(key)), expected) << key;
     }
     for (const char* section : {"DE", "GB"}) {
-        for (int key = 0; key <= 101; ++key) {
+        for (int key = 0; key <= 109; ++key) {
             const auto text = ini.value(section, std::to_string(key));
             ASSERT_TRUE(text.has_value()) << section << " " << key;
             EXPECT_FALSE(text->empty()) << section << " " << key;

@@ -129,6 +129,34 @@ TEST_F(ConfigTest, OkUnchangedStoresTheShownPrecision)
     EXPECT_EQ(machineSettings.arcPrecision, 0.05f);
 }
 
+TEST_F(ConfigTest, TravelIsStoredAndAnEmptyOneStaysUnknown)
+{
+    {
+        TForm2 dlg;
+        EXPECT_EQ(dlg.CourseX->text(), QString());
+        dlg.CourseX->setText(QStringLiteral("300"));
+        dlg.CourseZ->setText(QStringLiteral("80,5"));
+        dlg.BitBtn1->click();
+        EXPECT_EQ(dlg.result(), QDialog::Accepted);
+    }
+    EXPECT_NE(readSettings().find("Course X=300\nCourse Z=80,5\n"), std::string::npos);
+    EXPECT_EQ(readSettings().find("Course Y"), std::string::npos);
+    loadMachineSettings();
+    EXPECT_EQ(machineSettings.travelX, 300.0f);
+    EXPECT_EQ(machineSettings.travelY, 0.0f);
+    EXPECT_EQ(machineSettings.travelZ, 80.5f);
+    {
+        // Emptied again: the key stays, without a value, and means unknown.
+        TForm2 dlg;
+        EXPECT_EQ(dlg.CourseZ->text(), QStringLiteral("80,5"));
+        dlg.CourseZ->clear();
+        dlg.BitBtn1->click();
+    }
+    EXPECT_NE(readSettings().find("Course Z=\n"), std::string::npos);
+    loadMachineSettings();
+    EXPECT_EQ(machineSettings.travelZ, 0.0f);
+}
+
 TEST_F(ConfigTest, EitherDecimalSeparatorAccepted)
 {
     for (const char* typed : {"2,5", "2.5", " 2,5 "}) {
@@ -170,6 +198,16 @@ TEST_F(ConfigTest, BadFieldWritesNothingAndNamesTheField)
         {"PasParTourX", "-200", {"Axe X", "Nombre de pas par tour", "entier"}},
         {"PasParTourZ", "2.5", {"Axe Z", "Nombre de pas par tour"}},
         {"PasParTourY", "99999999999", {"Axe Y", "Nombre de pas par tour"}},
+        // Numbers that read, yet no machine has: each field's range is said.
+        {"PasParTourX", "2147483647", {"Axe X", "Nombre de pas par tour", "1 et 1000000"}},
+        {"VMax", "1000000", {"Vitesse rapide en mm/s sur axes XY", "0.1 et 1000"}},
+        {"Precision", "0.0001", {"cision", "0.001 et 10"}},
+        // A lead the loader would replace: less than one step per millimetre.
+        {"PasVisX", "300", {"Axe X", "Pas de la vis en mm", "200 pas par tour", "0.67"}},
+        {"PasVisZ", "0.01", {"Axe Z", "Pas de la vis en mm", "0.1 et 500"}},
+        {"CourseZ", "haut", {"Axe Z", "Course en mm", "vide"}},
+        {"CourseX", "0", {"Axe X", "Course en mm"}},
+        {"CourseY", "20000", {"Axe Y", "Course en mm", "1 et 10000"}},
         {"VMax", "0", {"Vitesse rapide en mm/s sur axes XY"}},
         {"VMax_Z", "-1", {"Vitesse rapide en mm/s sur axe Z"}},
         {"VMax_Z", "inf", {"Vitesse rapide en mm/s sur axe Z"}},

@@ -34,7 +34,7 @@
 
 namespace {
 
-constexpr int kLastKey = 101;
+constexpr int kLastKey = 109;
 const char* const kSections[] = {"FR", "DE", "GB"};
 
 std::string shippedSettings()

@@ -19,6 +19,7 @@ struct ProgramCase {
     std::vector<std::string> commands;      // command lines, in this order
     std::vector<std::string> reportedTexts; // texts of the boxes (when given)
     bool skipRest = false;                  // answer the first box with "skip the rest"
+    bool refused = false;                   // not G-code text: one box, nothing opened
 };
 
 void PrintTo(const ProgramCase& c, std::ostream* out)
@@ -44,27 +45,33 @@ std::vector<ProgramCase> programCases()
 {
     return {
         {"EmptyFile", text(""), 0, {}, {}},
-        {"BinaryFile", [] { return badinput::binaryBytes(64 * 1024); }, 1, {}, {}, true},
+        {"BinaryFile", [] { return badinput::binaryBytes(64 * 1024); }, 1, {}, {}, false, true},
         {"SingleLineOf50MB",
          [] { return repeated("G1X1", "Y2", 50u << 20); },
-         0,
+         1, // a feed move before any F: said once
          {"PA 40,80;"},
          {}},
         // One word group of 50 MB that the translator refuses.
         {"ReportedLineOf50MB", [] { return repeated("", "F1", 50u << 20); }, 1, {}, {}},
-        {"NulBytes", text("G1 X1\0Y2\n\0\0\nG0 \0X5\n"s), 1, {"PA 40,80;"}, {}},
+        {"NulBytes", text("G1 X1\0Y2\n\0\0\nG0 \0X5\n"s), 1, {}, {}, false, true},
+        {"ControlByteInALine",
+         text("G1 X1\x01Y2\nG0 X5\n\x1bG0 X6\n"),
+         2,
+         {"PA 200,0;"},
+         {"G1X1\x01Y2", "\x1bG0X6"}},
         {"InvalidUtf8",
          text("G1 X1\xc3Y1\xff\nM\xff\xfe\n(\xe2\x82 comment)\nG0X2\n"),
-         1,
+         2,
          {"PA 40,40;", "PA 80,40;"},
          {}},
         {"TenMillionBlankLines", [] { return std::string(10'000'000, '\n'); }, 1, {}, {""}, true},
         {"Numbers27And28Characters",
          text("G1X000000000000000000000000010\nG1X0000000000000000000000000010\n"
               "G0Y-0000000000000000000000001\nG0Y1.00000000000000000000000000\n"),
-         2,
+         3,
          {"PA 400,0;", "PA 400,-40;"},
-         {"G1X0000000000000000000000000010", "G0Y1.00000000000000000000000000"}},
+         {"G1X000000000000000000000000010", "G1X0000000000000000000000000010",
+          "G0Y1.00000000000000000000000000"}},
         {"CoordinatesAtAndBeyond32BitSteps",
          text("G0X53687088\nG0X53687090\nG0X-53687088\nG0Y-53687090\nG0Z-53687088\n"
               "G0Z53687090\nG91\nG0X53687088\nG0X53687088\nG0X2\n"),
@@ -96,6 +103,17 @@ TEST_P(WindowBadProgram, TranslatedInTimeWithBoundedReports)
     recordSeconds(c.name, secondsSince(start));
 
     const TForm1& f = *form;
+    if (c.refused) {
+        EXPECT_TRUE(f.sourceFileName().isEmpty());
+        EXPECT_TRUE(f.sourceLines().empty());
+        EXPECT_TRUE(f.commandLines().empty());
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_NE(badinput::utf8(boxes[0].text).find("part.nc\u00a0\u00bb\u00a0: ce n'est pas un "
+                                                    "fichier texte G-code."),
+                  std::string::npos)
+            << badinput::utf8(boxes[0].text);
+        return;
+    }
     EXPECT_EQ(f.sourceFileName(), QFileInfo(path("part.nc")).absoluteFilePath());
     ASSERT_GE(f.commandLines().size(), 4u);
     EXPECT_EQ(f.commandLines()[0], "OF X: 40, Y:40, Z:40;");
@@ -179,20 +197,27 @@ std::vector<SettingsCase> settingsCases()
               "Pas de vis Z=-0\nPas par tour Z=-200\n"),
          "40",
          {"PA 400,0;", "PA 40,0;"},
-         {"Pas de vis X = 0 avec Pas par tour X = 200 ne donne pas de nombre de pas par "
-          "millim\u00e8tre utilisable",
-          "Pas de vis Y = -5 avec", "Pas de vis Z = -0 avec Pas par tour Z = -200",
+         // The keys as the configuration dialog names them, then as the file does.
+         {"Axe X \u2013 Pas de la vis en mm (Pas de vis X) = 0 avec Axe X \u2013 Nombre de pas par "
+          "tour (Pas par tour X) = 200 ne donne pas de nombre de pas par millim\u00e8tre "
+          "utilisable",
+          "(Pas de vis Y) = -5 avec",
+          "(Pas de vis Z) = -0 avec Axe Z \u2013 Nombre de pas par tour "
+          "(Pas par tour Z) = -200",
           "les valeurs d'usine 5\u00a0mm et 200 pas sont utilis\u00e9es"}},
         {"UnusableNumbers",
          text("[About]\nAffiche=1\n[Machine]\nVitesse maxi=vite\nVitesse maxi Z=-3\n"
               "Pas par tour X=2.5e3\nPrecision=0,0\n"),
          "40",
          {"PA 400,0;"},
-         {"Vitesse maxi = \u00ab\u00a0vite\u00a0\u00bb n'est pas un nombre\u00a0; 50 est "
+         {"Vitesse rapide en mm/s sur axes XY (Vitesse maxi) = \u00ab\u00a0vite\u00a0\u00bb n'est "
+          "pas un nombre\u00a0; 50 est "
           "utilis\u00e9.",
-          "Vitesse maxi Z = -3 n'est pas une vitesse que la machine peut suivre\u00a0; 30 est "
+          "Vitesse rapide en mm/s sur axe Z (Vitesse maxi Z) = -3 n'est pas une vitesse que la "
+          "machine peut suivre\u00a0; 30 est "
           "utilis\u00e9.",
-          "Pas par tour X = \u00ab\u00a02.5e3\u00a0\u00bb n'est pas un nombre entier\u00a0; 200 "
+          "Axe X \u2013 Nombre de pas par tour (Pas par tour X) = \u00ab\u00a02.5e3\u00a0\u00bb "
+          "n'est pas un nombre entier\u00a0; 200 "
           "est utilis\u00e9.",
           "Precision = \u00ab\u00a00,0\u00a0\u00bb n'est pas un nombre sup\u00e9rieur \u00e0 0"}},
         {"SettingsPathIsAFolder",
@@ -242,7 +267,7 @@ TEST_P(WindowBadSettings, LoadedInTimeWithUsableMachineValues)
     }
     const auto start = std::chrono::steady_clock::now();
     makeForm();
-    openProgram("G2X10I5\nG0X1\n");
+    openProgram("G2X10I5F300\nG0X1\n");
     recordSeconds(c.name, secondsSince(start));
 
     EXPECT_EQ(form->Ofx->text().toStdString(), c.stepsPerMm);

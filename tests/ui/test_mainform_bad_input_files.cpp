@@ -35,7 +35,7 @@ class WindowVanishedSource : public MainformBadInputTest,
 TEST_P(WindowVanishedSource, ReportedAndTheListsKept)
 {
     const VanishCase& c = GetParam();
-    openProgram("G0X1\nG1Y2\n");
+    openProgram("G0X1\nG1Y2F300\n");
     const std::vector<std::string> source = form->sourceLines();
     const std::vector<std::string> commands(form->commandLines().begin(),
                                             form->commandLines().end());

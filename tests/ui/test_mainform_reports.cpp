@@ -148,9 +148,10 @@ TEST_F(MainformTest, ReportedLinesAreMarkedWhetherTheBoxesWereShownOrSkipped)
             EXPECT_EQ(index.data(Qt::ToolTipRole).toString(), r.tip) << r.row;
             EXPECT_EQ(index.data(Qt::BackgroundRole).isValid(), !r.tip.isEmpty()) << r.row;
         }
-        EXPECT_EQ(w.StatusLine->text(),
-                  nbsp("5 codes ignor\u00e9s sur 4 lignes \u2013 F8~: ligne signal\u00e9e "
-                       "suivante, Maj+F8~: pr\u00e9c\u00e9dente"));
+        EXPECT_TRUE(w.StatusLine->text().startsWith(
+            nbsp("5 codes ignor\u00e9s sur 4 lignes \u2013 F8~: ligne signal\u00e9e "
+                 "suivante, Maj+F8~: pr\u00e9c\u00e9dente")))
+            << w.StatusLine->text().toStdString();
         EXPECT_TRUE(w.LigneSuivante1->isEnabled());
     }
 }
@@ -173,7 +174,9 @@ TEST_F(MainformTest, StatusLineCountsTheIgnoredGroups)
     EXPECT_TRUE(w.StatusLine->text().isEmpty()) << "nothing to say before a run";
     for (const Case& c : cases) {
         openProgram(c.program);
-        EXPECT_EQ(w.StatusLine->text(), c.status) << c.program;
+        // The counts first; the program's extent follows them.
+        EXPECT_TRUE(w.StatusLine->text().startsWith(c.status))
+            << w.StatusLine->text().toStdString() << " / " << c.program;
         EXPECT_TRUE(w.StatusLine->isVisible());
     }
 }
@@ -212,7 +215,8 @@ TEST_F(MainformTest, F8AndShiftF8WalkTheReportedLinesRound)
         // A real key press, through Qt's shortcuts.
         QTest::keyClick(&w, Qt::Key_F8, s.next ? Qt::NoModifier : Qt::ShiftModifier);
         EXPECT_EQ(sourceRow(), s.row);
-        EXPECT_EQ(w.StatusLine->text().toStdString(), s.status.toStdString());
+        EXPECT_EQ(w.StatusLine->text().left(s.status.size()).toStdString(),
+                  s.status.toStdString());
         // The command lines selected are those a click selects.
         const auto byKey = w.selectedDestRange();
         w.clickSourceLine(s.row);
