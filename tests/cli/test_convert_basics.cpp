@@ -255,7 +255,7 @@ INSTANTIATE_TEST_SUITE_P(
                    {},
                    "G0 X1\nQ\x1b[2J\"\\\x7f\n",
                    0,
-                   "%s:2: ignored \"Q\\x1b[2J\\\"\\\\\\x7f\": parameter or expression\n"}),
+                   "%s:2: ignored \"Q\\x1b[2J\\\"\\\\\\x7f\": control byte in the line\n"}),
     [](const ::testing::TestParamInfo<ReportCase>& info) { return info.param.name; });
 
 struct UsageCase {

@@ -82,7 +82,7 @@ TEST_F(MainformTest, ReportBoxesComeAfterTheRunWithTheirCountAndStopWhenSkipped)
     onBox = [](const BoxRequest& box) {
         return box.informative.endsWith("2 / 3") ? BoxAnswer::Second : BoxAnswer::Ok;
     };
-    TForm1& w = openProgram("G0 X1\nM50\nG1 X2 A90\nM51\n");
+    TForm1& w = openProgram("G0 X1 F100\nM50\nG1 X2 A90\nM51\n");
     ASSERT_EQ(boxes.size(), 2u) << "the skip button stops the boxes";
     EXPECT_TRUE(boxes[0].informative.startsWith(nbsp("Ligne 2~: M50")));
     EXPECT_TRUE(boxes[0].informative.endsWith("1 / 3"));
