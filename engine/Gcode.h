@@ -200,12 +200,18 @@ ReportReason lastGroupReason();
 // translated.
 CommandLines dispatchWordGroup(std::string_view group);
 
-// Reads the number that starts at `position` with the C library's decimal
+// Reads the number (Gcode_numbers.cpp) that starts at `position` with the C library's decimal
 // conversion rules (longest valid prefix, 0 when there is none).
 double parseWordNumber(std::string_view text, std::size_t position);
 
 // Longest run of number characters ("+-0123456789.") a word may hold.
 inline constexpr std::size_t kMaxNumberLength = 27;
+
+// The characters of a word's number: digits, signs and the point.
+constexpr bool isNumberChar(char c)
+{
+    return (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.';
+}
 
 // ---- machine units and formatting (Gcode_format.cpp) ----
 std::string formatInt(int32_t value);

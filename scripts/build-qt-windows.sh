@@ -61,11 +61,7 @@ qt_options=(
 # The deb-src lines: this machine's binary entries for Debian 12 and its
 # updates and security suites, as source entries.
 deb_src_lines() {
-  local uri suite rest
-  while read -r uri suite rest; do
-    case $suite in "$DEBIAN_SUITE" | "$DEBIAN_SUITE"-*) ;; *) continue ;; esac
-    echo "deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] $uri $suite ${rest:-main}"
-  done < <(host_apt_entries) | awk '!seen[$0]++'
+  suite_entries | sed 's|^|deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] |'
 }
 
 work=$(mktemp -d /var/tmp/tolvane-qt-windows.XXXXXX)

@@ -113,14 +113,19 @@ debian_mirror() {
     "(/etc/apt/sources.list, /etc/apt/sources.list.d/); name a Debian mirror in MIRROR"
 }
 
-# The apt sources of the copy: this machine's entries for the suite and its
-# updates and security suites, one line each.
-root_sources_list() {
+# This machine's entries for the suite and its updates and security suites,
+# one "URI SUITE COMPONENTS..." line each.
+suite_entries() {
   local uri suite rest
   while read -r uri suite rest; do
     case $suite in "$DEBIAN_SUITE" | "$DEBIAN_SUITE"-*) ;; *) continue ;; esac
-    echo "deb $uri $suite ${rest:-main}"
+    echo "$uri $suite ${rest:-main}"
   done < <(host_apt_entries) | awk '!seen[$0]++'
+}
+
+# The apt sources of the copy: those entries, one line each.
+root_sources_list() {
+  suite_entries | sed 's/^/deb /'
   if [ -n "${MIRROR:-}" ]; then echo "deb $MIRROR $DEBIAN_SUITE main"; fi
 }
 
