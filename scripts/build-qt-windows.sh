@@ -53,6 +53,9 @@ qt_options=(
   -DFEATURE_system_png=OFF
   -DFEATURE_jpeg=OFF
   -DFEATURE_gif=OFF
+  # Tolvane draws with the raster engine and OpenGL; the Direct2D platform
+  # plugin is a third of the build and is never loaded.
+  -DFEATURE_direct2d=OFF
   # Debian's source leaves out the Wacom header wintab.h; the Windows
   # platform plugin does not compile without it.
   -DFEATURE_tabletevent=OFF
