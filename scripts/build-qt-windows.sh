@@ -53,9 +53,9 @@ qt_options=(
   -DFEATURE_system_png=OFF
   -DFEATURE_jpeg=OFF
   -DFEATURE_gif=OFF
-  # Tolvane draws with the raster engine and OpenGL; the Direct2D platform
-  # plugin is a third of the build and is never loaded.
-  -DFEATURE_direct2d=OFF
+  # The Direct2D platform plugin is never loaded, but switching it off
+  # (FEATURE_direct2d) also leaves the DirectWrite font databases out of Gui
+  # while the windows platform plugin still links to them: it stays.
   # Debian's source leaves out the Wacom header wintab.h; the Windows
   # platform plugin does not compile without it.
   -DFEATURE_tabletevent=OFF
@@ -94,6 +94,13 @@ echo "== fetching the source of qt6-base $version"
 src=$(find "$work" -maxdepth 1 -type d -name 'qt6-base-*' | head -n 1)
 [ -n "$src" ] || die "apt-get source qt6-base gave no source folder"
 
+# On failure the log is kept beside the cache (the work folder goes).
+failed() {
+  cp "$work/$1" "$cache/failed-$1"
+  grep -A20 -m3 -e '^FAILED:' -e ': error:' -e ': fatal error:' "$work/$1" >&2 || tail -n 40 "$work/$1" >&2
+  die "$2 (the whole log: $cache/failed-$1)"
+}
+
 echo "== building Qt $version for Windows ($jobs jobs; about 35 minutes on two cores)"
 mkdir -p "$cache"
 rm -rf "$prefix.new"
@@ -101,11 +108,9 @@ start=$(date +%s)
 cmake -S "$src" -B "$work/build" -G Ninja \
   -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/qt-mingw-w64-x86_64.cmake" \
   -DCMAKE_INSTALL_PREFIX="$prefix.new" "${qt_options[@]}" >"$work/configure.log" 2>&1 ||
-  { tail -n 40 "$work/configure.log" >&2; die "configuring Qt failed"; }
-cmake --build "$work/build" -j"$jobs" >"$work/build.log" 2>&1 ||
-  { grep -B5 -A20 -m3 'error' "$work/build.log" >&2 || tail -n 40 "$work/build.log" >&2; die "building Qt failed"; }
-cmake --install "$work/build" >"$work/install.log" 2>&1 ||
-  { tail -n 40 "$work/install.log" >&2; die "installing Qt failed"; }
+  failed configure.log "configuring Qt failed"
+cmake --build "$work/build" -j"$jobs" >"$work/build.log" 2>&1 || failed build.log "building Qt failed"
+cmake --install "$work/build" >"$work/install.log" 2>&1 || failed install.log "installing Qt failed"
 echo "$key" >"$prefix.new/.tolvane-key"
 rm -rf "$prefix"
 mv "$prefix.new" "$prefix"
