@@ -82,6 +82,14 @@ version=$(apt-cache "${apt_opts[@]}" showsrc qt6-base | awk '/^Version:/ { print
 key="qt6-base $version | $(printf '%s ' "${qt_options[@]}") | $(sha256sum cmake/qt-mingw-w64-x86_64.cmake | cut -c1-16) | 1"
 prefix=$cache/qt6-$version
 prefix=${prefix//+/_}
+# One build at a time: a second run waits for the first and then finds the
+# cache filled.
+mkdir -p "$cache"
+exec 9>"$cache/.lock"
+if ! flock -n 9; then
+  echo "== another run is building Qt for Windows: waiting for it"
+  flock 9
+fi
 if [ -z "${QT_WINDOWS_FORCE:-}" ] && [ -f "$prefix/.tolvane-key" ] &&
   [ "$(cat "$prefix/.tolvane-key")" = "$key" ] && [ -f "$prefix/lib/cmake/Qt6/Qt6Config.cmake" ]; then
   echo "== Qt for Windows from the cache: $prefix"
@@ -102,7 +110,6 @@ failed() {
 }
 
 echo "== building Qt $version for Windows ($jobs jobs; about 35 minutes on two cores)"
-mkdir -p "$cache"
 rm -rf "$prefix.new"
 start=$(date +%s)
 cmake -S "$src" -B "$work/build" -G Ninja \
@@ -115,6 +122,6 @@ echo "$key" >"$prefix.new/.tolvane-key"
 rm -rf "$prefix"
 mv "$prefix.new" "$prefix"
 # Older builds of another version are of no more use.
-find "$cache" -mindepth 1 -maxdepth 1 ! -path "$prefix" -exec rm -rf {} +
+find "$cache" -mindepth 1 -maxdepth 1 ! -path "$prefix" ! -name .lock -exec rm -rf {} +
 echo "== Qt for Windows built in $(($(date +%s) - start)) s: $prefix"
 echo "$prefix"
