@@ -1,4 +1,5 @@
-// The word dispatcher and the modal state.
+// The word dispatcher: one word group to its handler, and the words that
+// no handler reads (F, S, T, other axes).
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -8,71 +9,8 @@
 #include "engine/Gcode.h"
 #include "preview/Trajectoires.h"
 
-ModalState modalState;
-MachineSettings machineSettings;
-std::unique_ptr<piece> trajectoryStore = std::make_unique<piece>();
-std::unique_ptr<trajectoire> currentSegment;
-bool keepToolPath = true;
 ReportReason groupReason = ReportReason::None;
 ReportReason groupNote = ReportReason::None;
-
-namespace {
-
-// The segment object of the last stored move, kept for the next one.
-std::unique_ptr<trajectoire> spareSegment;
-
-} // namespace
-
-void beginSegment(int32_t kind)
-{
-    const ModalState& s = modalState;
-    const float x = previewScale(s.currentX);
-    const float y = previewScale(s.currentY);
-    const float z = previewScale(s.currentZ);
-    if (spareSegment) {
-        currentSegment = std::move(spareSegment);
-        currentSegment->restart(x, y, z, kind);
-    } else {
-        currentSegment = std::make_unique<trajectoire>(x, y, z, kind);
-    }
-}
-
-void storeSegment(bool straight)
-{
-    trajectoryStore->addSegment(*currentSegment);
-    extendExtent(*currentSegment, straight);
-    spareSegment = std::move(currentSegment);
-}
-
-void resetTranslator()
-{
-    // Every run starts from the same state, whatever the last one left: the
-    // feed, the cycle's words, G98/G99 and the distance mode included.
-    modalState = ModalState{};
-    // The tool starts 10 mm above the program's zero (machine Z counts down).
-    modalState.currentZ =
-        static_cast<float>(-10.0L * static_cast<long double>(machineSettings.stepsPerMmZ));
-    modalState.currentSpeed = machineSettings.maxSpeedXY;
-    trajectoryStore =
-        keepToolPath ? std::make_unique<piece>() : std::make_unique<piece>(piece::Discarding{});
-    resetExtent();
-}
-
-void noteFeedInForce()
-{
-    ModalState& s = modalState;
-    if (!s.feedProgrammed && s.startFeed == StartFeedNote::None)
-        s.startFeed = StartFeedNote::Pending;
-}
-
-void resetEngineForProgramStart()
-{
-    modalState = ModalState{};
-    machineSettings = MachineSettings{};
-    keepToolPath = true;
-    trajectoryStore = std::make_unique<piece>();
-    currentSegment.reset();
-}
 
 namespace {
 
@@ -82,6 +20,7 @@ struct GroupScan {
     std::size_t firstG = std::string_view::npos;
     bool hasAxis = false;    // an X, Y or Z word
     bool hasComment = false; // the "(" left by the block reader
+    bool onlyBlanks = true;  // nothing but blanks (or nothing at all)
     // Parameters (#), expressions ([), polar coordinates (@ radius, ^
     // angle), negative feeds and over-long numbers are not translated:
     // reading them as 0 would send the tool to machine zero, and leaving a
@@ -130,6 +69,12 @@ constexpr std::array<uint8_t, 256> makeByteClasses()
 
 constexpr std::array<uint8_t, 256> kByteClass = makeByteClasses();
 
+// The blanks the block reader keeps (it takes out spaces only).
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r' || c == '\n';
+}
+
 void untranslatable(GroupScan& scan, ReportReason reason)
 {
     if (!scan.untranslatable)
@@ -143,6 +88,8 @@ GroupScan scanGroup(std::string_view group)
     std::size_t run = 0;
     for (std::size_t i = 0; i < group.size(); ++i) {
         const uint8_t kind = kByteClass[static_cast<unsigned char>(group[i])];
+        if (!isBlank(group[i]))
+            scan.onlyBlanks = false;
         if (kind == kNumber) {
             if (++run > kMaxNumberLength)
                 untranslatable(scan, ReportReason::LongNumber);
@@ -171,9 +118,13 @@ GroupScan scanGroup(std::string_view group)
         case kFeed:
             scan.hasFeed = true;
             // A negative feed has no meaning: the machine would be sent a
-            // negative speed ("VS -1.40;").
-            if (i + 1 < group.size() && group[i + 1] == '-')
-                untranslatable(scan, ReportReason::NegativeFeed);
+            // negative speed ("VS -1.40;"), blanks between or not.
+            if (std::size_t next = i + 1; next < group.size()) {
+                while (next + 1 < group.size() && isBlank(group[next]))
+                    ++next;
+                if (group[next] == '-')
+                    untranslatable(scan, ReportReason::NegativeFeed);
+            }
             break;
         case kToolOrSpeed:
             scan.hasToolOrSpeed = true;
@@ -190,35 +141,37 @@ GroupScan scanGroup(std::string_view group)
     return scan;
 }
 
-// The G or M number after the letter at `pos`. Codes with a fractional part
-// (G91.1, G38.2) are other codes than their integer part and are refused.
-bool readCode(std::string_view group, std::size_t pos, long& code)
-{
-    double v = parseWordNumber(group, pos + 1);
-    if (!std::isfinite(v) || std::trunc(v) != v || std::fabs(v) > 1e6)
-        return false;
-    code = static_cast<long>(v);
-    return true;
-}
 
-// Sets the motion mode for the handler and puts it back when the handler
-// rejects the group, so that a rejected group changes nothing.
-template <typename Handler> bool withMotionMode(int32_t mode, Handler&& handler)
+// Sets the motion mode for the handler; when the handler rejects the group
+// the mode is what a refused motion code leaves.
+template <typename Handler> bool withMotionMode(int32_t mode, CodeWord code, Handler&& handler)
 {
-    int32_t saved = modalState.motionMode;
     modalState.motionMode = mode;
     const bool translated = handler();
     if (!translated)
-        modalState.motionMode = saved;
+        enterUntranslatedMotion(code);
     return translated;
+}
+
+// A code accepted without effect on this machine (no coolant, no tool
+// table, one feed mode...): noted for the run's summary.
+bool withoutEffect(CodeWord code)
+{
+    noteWithoutEffect(code);
+    return true;
+}
+
+bool hasAxisLetter(std::string_view text)
+{
+    return text.find_first_of("XYZ") != std::string_view::npos;
 }
 
 bool dispatchM(std::string_view group, std::size_t pos, CommandLines& lines)
 {
-    long code = 0;
-    if (!readCode(group, pos, code))
+    CodeWord word;
+    if (!readCodeWord(group, pos, word) || word.tenths % 10 != 0)
         return false;
-    switch (code) {
+    switch (word.tenths / 10) {
     case 2:
         programEndM2(lines);
         return true;
@@ -232,6 +185,10 @@ bool dispatchM(std::string_view group, std::size_t pos, CommandLines& lines)
     case 30:
         programEndM30(lines);
         return true;
+    case 7:
+    case 8:
+    case 9:
+        return withoutEffect(word);
     default:
         return false;
     }
@@ -239,18 +196,26 @@ bool dispatchM(std::string_view group, std::size_t pos, CommandLines& lines)
 
 bool dispatchG(std::string_view group, std::size_t pos, CommandLines& lines)
 {
-    long code = 0;
-    if (!readCode(group, pos, code))
+    CodeWord word;
+    if (!readCodeWord(group, pos, word))
         return false;
+    if (word.tenths % 10 != 0) {
+        if (word.tenths == 611 || word.tenths == 911)
+            return withoutEffect(word);
+        if (isMotionGroup(word))
+            enterUntranslatedMotion(word);
+        return false;
+    }
+    const long code = word.tenths / 10;
     switch (code) {
     case 0:
-        return withMotionMode(kMotionRapid, [&] { return rapidMove(group, lines); });
+        return withMotionMode(kMotionRapid, word, [&] { return rapidMove(group, lines); });
     case 1:
-        return withMotionMode(kMotionFeed, [&] { return feedMove(group, lines); });
+        return withMotionMode(kMotionFeed, word, [&] { return feedMove(group, lines); });
     case 2:
-        return withMotionMode(kMotionArcCW, [&] { return arcMoveCW(group, lines); });
+        return withMotionMode(kMotionArcCW, word, [&] { return arcMoveCW(group, lines); });
     case 3:
-        return withMotionMode(kMotionArcCCW, [&] { return arcMoveCCW(group, lines); });
+        return withMotionMode(kMotionArcCCW, word, [&] { return arcMoveCCW(group, lines); });
     case 4:
         return dwell(group, lines);
     case 17:
@@ -274,7 +239,7 @@ bool dispatchG(std::string_view group, std::size_t pos, CommandLines& lines)
     case 30:
         return returnToReference(group, lines);
     case 80:
-        return withMotionMode(kMotionRapid, [&] {
+        return withMotionMode(kMotionRapid, word, [&] {
             cancelDrillCycle(lines);
             return true;
         });
@@ -283,7 +248,7 @@ bool dispatchG(std::string_view group, std::size_t pos, CommandLines& lines)
     case 82:
     case 83: {
         const bool continuesCycle = modalState.motionMode == kMotionDrill;
-        return withMotionMode(kMotionDrill, [&] {
+        return withMotionMode(kMotionDrill, word, [&] {
             return drillCycle(group, lines, continuesCycle, static_cast<int32_t>(code));
         });
     }
@@ -299,7 +264,21 @@ bool dispatchG(std::string_view group, std::size_t pos, CommandLines& lines)
     case 99:
         modalState.retractToInitial = false;
         return true;
+    case 40:
+    case 43:
+    case 49:
+    case 54:
+    case 61:
+    case 64:
+    case 94:
+        return withoutEffect(word);
+    case 53:
+        // Machine coordinates: alone it changes nothing; moves in them are
+        // not translated.
+        return !hasAxisLetter(group) && withoutEffect(word);
     default:
+        if (isMotionGroup(word))
+            enterUntranslatedMotion(word);
         return false;
     }
 }
@@ -319,14 +298,8 @@ bool dispatchModal(std::string_view group, CommandLines& lines)
     case kMotionDrill:
         return repeatDrillCycle(group, lines);
     default:
-        return false;
+        return refuse(ReportReason::ContinuesUntranslatedMotion);
     }
-}
-
-bool isModalMode(int32_t mode)
-{
-    return mode == kMotionRapid || mode == kMotionFeed || mode == kMotionArcCW ||
-           mode == kMotionArcCCW || mode == kMotionDrill;
 }
 
 // Takes back what a part of a group appended to `lines` since `before` when
@@ -338,23 +311,22 @@ bool settle(CommandLines& lines, std::size_t before, bool translated)
     return translated;
 }
 
-// The codes whose handlers read the group's coordinates themselves, wherever
-// they stand: the moves, the return to reference and the drilling cycles.
-bool isMotionCode(std::string_view group, std::size_t codePos)
-{
-    if (group[codePos] != 'G')
-        return false;
-    long code = 0;
-    if (!readCode(group, codePos, code))
-        return false;
-    return (code >= 0 && code <= 3) || code == 28 || code == 30 || code == 73 ||
-           (code >= 81 && code <= 83);
-}
-
 bool isProgramEnd(std::string_view group, std::size_t codePos)
 {
-    long code = 0;
-    return group[codePos] == 'M' && readCode(group, codePos, code) && (code == 2 || code == 30);
+    CodeWord code;
+    return group[codePos] == 'M' && readCodeWord(group, codePos, code) &&
+           (code.tenths == 20 || code.tenths == 300);
+}
+
+// The group without its code word ("X10G91" and "G91X10" give "X10").
+std::string withoutCodeWord(std::string_view group, std::size_t codePos)
+{
+    std::size_t end = codePos + 1;
+    while (end < group.size() && isNumberChar(group[end]))
+        ++end;
+    std::string rest(group.substr(0, codePos));
+    rest.append(group.substr(end));
+    return rest;
 }
 
 GroupOutcome outcomeOf(bool translated)
@@ -369,9 +341,10 @@ GroupOutcome dispatchCodeAndMove(std::string_view group, const GroupScan& scan, 
     const bool hasM = scan.firstM != std::string_view::npos;
     const bool hasG = scan.firstG != std::string_view::npos;
     if (!hasM && !hasG) {
-        if (scan.hasAxis && isModalMode(modalState.motionMode))
+        if (scan.hasAxis)
             return outcomeOf(settle(lines, before, dispatchModal(group, lines)));
-        return outcomeOf(scan.hasComment);
+        // A comment, or a line of nothing at all, is no report.
+        return outcomeOf(scan.hasComment || scan.onlyBlanks);
     }
 
     // An M word wins over a G word in the same group.
@@ -379,20 +352,27 @@ GroupOutcome dispatchCodeAndMove(std::string_view group, const GroupScan& scan, 
     const auto handleCode = [&] {
         return hasM ? dispatchM(group, codePos, lines) : dispatchG(group, codePos, lines);
     };
-    // Coordinates in front of the code letter, with no other code letter
-    // among them, make a move of their own unless the code's handler reads
-    // them.
-    const std::string_view leading = group.substr(0, codePos);
-    const bool leadingMove = codePos != 0 &&
-                             leading.find_first_of("XYZ") != std::string_view::npos &&
-                             leading.find_first_of("GM") == std::string_view::npos &&
-                             !isMotionCode(group, codePos) && isModalMode(modalState.motionMode);
-    if (!leadingMove) // the usual group: one code and its words
+    // Coordinates before or after the code letter, with no other code
+    // letter among them, make a move of their own in the motion mode in
+    // force, unless the code reads them ("X10 G91", "G43 Z15. H1"). An
+    // unsupported G code keeps them (G52, G92, G55 would give them another
+    // meaning).
+    CodeWord code;
+    const bool known = readCodeWord(group, codePos, code);
+    const CodeClass kind = classifyCode(code);
+    const bool keepsAxisWords =
+        !known || kind.takesAxisWords || (code.letter == 'G' && kind.kind == CodeKind::Unsupported);
+    std::string moveText;
+    if (scan.hasAxis && !keepsAxisWords)
+        moveText = withoutCodeWord(group, codePos);
+    const bool ownMove =
+        hasAxisLetter(moveText) && moveText.find_first_of("GM") == std::string::npos;
+    if (!ownMove) // the usual group: one code and its words
         return outcomeOf(settle(lines, before, handleCode()));
 
     const auto handleMove = [&] {
         const std::size_t start = lines.size();
-        return settle(lines, start, dispatchModal(leading, lines));
+        return settle(lines, start, dispatchModal(moveText, lines));
     };
     const auto handleCodePart = [&] {
         const std::size_t start = lines.size();
@@ -428,9 +408,10 @@ bool handlerReadsFeed(std::string_view group, const GroupScan& scan)
         return scan.hasAxis && (mode == kMotionFeed || mode == kMotionArcCW ||
                                 mode == kMotionArcCCW || mode == kMotionDrill);
     }
-    long code = 0;
-    if (hasM || !readCode(group, scan.firstG, code))
+    CodeWord word;
+    if (hasM || !readCodeWord(group, scan.firstG, word) || word.tenths % 10 != 0)
         return false;
+    const long code = word.tenths / 10;
     return (code >= 1 && code <= 3) || code == 73 || (code >= 81 && code <= 83) || code == 93 ||
            code == 95;
 }
@@ -457,10 +438,19 @@ bool onlyLeftOverWords(std::string_view group)
 // -1 when the group has none.
 long mCodeOf(std::string_view group, const GroupScan& scan)
 {
-    long code = -1;
-    if (scan.firstM == std::string_view::npos || !readCode(group, scan.firstM, code))
+    CodeWord code;
+    if (scan.firstM == std::string_view::npos || !readCodeWord(group, scan.firstM, code) ||
+        code.tenths % 10 != 0)
         return -1;
-    return code;
+    return code.tenths / 10;
+}
+
+// The G code of a group without an M code, when it is one of the motion
+// group.
+bool motionCodeOf(std::string_view group, const GroupScan& scan, CodeWord& code)
+{
+    return scan.firstM == std::string_view::npos && scan.firstG != std::string_view::npos &&
+           readCodeWord(group, scan.firstG, code) && isMotionGroup(code);
 }
 
 // The T and S words of a group whose handler does not read them (all but
@@ -488,6 +478,8 @@ GroupOutcome dispatchScanned(std::string_view group, CommandLines& lines)
     const GroupScan scan = scanGroup(group);
     if (scan.untranslatable) {
         groupReason = scan.refusal;
+        if (CodeWord code; motionCodeOf(group, scan, code))
+            enterUntranslatedMotion(code);
         return GroupOutcome::Rejected;
     }
     // Decided before the group runs: its code may change the motion mode.
@@ -514,6 +506,21 @@ GroupOutcome dispatchScanned(std::string_view group, CommandLines& lines)
 
 } // namespace
 
+// A motion code that is not translated leaves a motion mode that nothing
+// continues: coordinates alone are then reported, and do not move the tool
+// in the mode that was in force before. A refused G0 to G3 block leaves its
+// own mode, as in RS274NGC (its lines of coordinates need nothing else); a
+// refused cycle leaves none, as its Z and R are not known.
+void enterUntranslatedMotion(CodeWord code)
+{
+    if (code.letter == 'G' && code.tenths >= 0 && code.tenths <= 30 && code.tenths % 10 == 0) {
+        modalState.motionMode = code.tenths / 10;
+        return;
+    }
+    modalState.motionMode = kMotionUntranslated;
+    modalState.untranslatedMotion = code;
+}
+
 GroupOutcome dispatchWordGroup(std::string_view group, CommandLines& lines)
 {
     groupReason = ReportReason::None;
@@ -533,6 +540,16 @@ GroupOutcome dispatchWordGroup(std::string_view group, CommandLines& lines)
 ReportReason lastGroupReason()
 {
     return groupReason;
+}
+
+ReportInfo groupReport(GroupOutcome outcome)
+{
+    ReportInfo info{groupReason, outcome == GroupOutcome::Partly};
+    if (groupReason == ReportReason::ContinuesUntranslatedMotion) {
+        const std::string code = codeText(modalState.untranslatedMotion);
+        code.copy(info.code.data(), info.code.size() - 1);
+    }
+    return info;
 }
 
 CommandLines dispatchWordGroup(std::string_view group)
