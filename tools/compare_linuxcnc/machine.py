@@ -14,7 +14,8 @@ import tempfile
 import numpy as np
 
 _HEADER = re.compile(r"^OF X:\s*(-?\d+(?:\.\d*)?),\s*Y:\s*(-?\d+(?:\.\d*)?),\s*Z:\s*(-?\d+(?:\.\d*)?);")
-_REPORT = re.compile(r':(\d+): ignored "(.*)"$')
+# `FILE:LINE: ignored "GROUP": REASON`, the group's quotes and backslashes escaped.
+_REPORT = re.compile(r':(\d+): ignored "((?:[^"\\]|\\.)*)"')
 
 START_HEIGHT_MM = 10.0
 
