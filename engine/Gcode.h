@@ -263,8 +263,7 @@ bool holdsSeveralCodes(std::string_view block);
 bool translateCodes(std::string_view block, CommandLines& output, const LineReports& reports);
 // The group as the user is shown it: without the marks of a comment.
 std::string shownGroup(std::string_view group);
-// The motion mode a refused motion code leaves: its own for G0 to G3 (its
-// lines of coordinates need nothing else), else the untranslated mode.
+// Puts the motion mode to kMotionUntranslated after a refused motion code.
 void enterUntranslatedMotion(CodeWord code);
 // The report of the group just dispatched (its reason, whether partly, the
 // code an untranslated motion mode continues).

@@ -508,15 +508,11 @@ GroupOutcome dispatchScanned(std::string_view group, CommandLines& lines)
 
 // A motion code that is not translated leaves a motion mode that nothing
 // continues: coordinates alone are then reported, and do not move the tool
-// in the mode that was in force before. A refused G0 to G3 block leaves its
-// own mode, as in RS274NGC (its lines of coordinates need nothing else); a
-// refused cycle leaves none, as its Z and R are not known.
+// in the mode that was in force before. A refused block of a translated
+// code (G1 Z#2, a G81 without R) is one: where its move would have taken
+// the tool is not known.
 void enterUntranslatedMotion(CodeWord code)
 {
-    if (code.letter == 'G' && code.tenths >= 0 && code.tenths <= 30 && code.tenths % 10 == 0) {
-        modalState.motionMode = code.tenths / 10;
-        return;
-    }
     modalState.motionMode = kMotionUntranslated;
     modalState.untranslatedMotion = code;
 }

@@ -258,13 +258,13 @@ bool translateCodes(std::string_view block, CommandLines& output, const LineRepo
     // A move in machine coordinates (G53 G0 Z0) is not translated: made in
     // the program's coordinates it would go elsewhere.
     const bool machineMove = hasAxis && any([](const Code& c) { return is(c, 'G', 530); });
-    bool cancelled = false; // one G80, and none beside another motion code
+    // One G80 acts, and none beside another motion code.
+    bool cancelled = any([](const Code& c) { return isMotionGroup(c.word) && !is(c, 'G', 800); });
     static std::vector<Step> steps;
     steps.clear();
     for (const Code& c : codes) {
         if (is(c, 'G', 800)) {
-            const bool other = any([](const Code& d) { return isMotionGroup(d.word) && !is(d, 'G', 800); });
-            if (other || cancelled)
+            if (cancelled)
                 continue;
             cancelled = true;
         }
