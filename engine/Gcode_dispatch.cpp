@@ -185,12 +185,8 @@ bool dispatchM(std::string_view group, std::size_t pos, CommandLines& lines)
     case 30:
         programEndM30(lines);
         return true;
-    case 7:
-    case 8:
-    case 9:
-        return withoutEffect(word);
     default:
-        return false;
+        return classifyCode(word).kind == CodeKind::WithoutEffect && withoutEffect(word);
     }
 }
 
@@ -199,9 +195,13 @@ bool dispatchG(std::string_view group, std::size_t pos, CommandLines& lines)
     CodeWord word;
     if (!readCodeWord(group, pos, word))
         return false;
+    const CodeClass kind = classifyCode(word);
+    if (kind.kind == CodeKind::WithoutEffect) {
+        // G53 (machine coordinates) alone changes nothing; moves in them are
+        // not translated.
+        return !(word.tenths == 530 && hasAxisLetter(group)) && withoutEffect(word);
+    }
     if (word.tenths % 10 != 0) {
-        if (word.tenths == 611 || word.tenths == 911)
-            return withoutEffect(word);
         if (isMotionGroup(word))
             enterUntranslatedMotion(word);
         return false;
@@ -264,18 +264,6 @@ bool dispatchG(std::string_view group, std::size_t pos, CommandLines& lines)
     case 99:
         modalState.retractToInitial = false;
         return true;
-    case 40:
-    case 43:
-    case 49:
-    case 54:
-    case 61:
-    case 64:
-    case 94:
-        return withoutEffect(word);
-    case 53:
-        // Machine coordinates: alone it changes nothing; moves in them are
-        // not translated.
-        return !hasAxisLetter(group) && withoutEffect(word);
     default:
         if (isMotionGroup(word))
             enterUntranslatedMotion(word);
