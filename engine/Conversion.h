@@ -60,14 +60,8 @@ std::string cleanSourceLine(std::string_view line);
 bool cleanSourceLine(std::string_view line, std::string& cleaned);
 // Cuts a cleaned block into word groups, each starting at a G or M word, and
 // calls f(group) for each; the groups are views into the block. A block of
-// two or more codes keeps the text in front of the first one in no group:
-// when there is such text, dropped(text) is called before the first group.
-template <typename F, typename Dropped>
-void forEachWordGroup(std::string_view block, F&& f, Dropped&& dropped);
-template <typename F> void forEachWordGroup(std::string_view block, F&& f)
-{
-    forEachWordGroup(block, f, [](std::string_view) {});
-}
+// two or more codes keeps the text in front of the first one in no group.
+template <typename F> void forEachWordGroup(std::string_view block, F&& f);
 // The same groups as a list.
 std::vector<std::string> splitWordGroups(std::string_view block);
 // Replaces every "," by "." in place.
@@ -108,8 +102,7 @@ std::size_t countSourceLines(std::string_view bytes);
 std::vector<std::string> splitSourceText(std::string_view bytes);
 
 // --- template definitions ---
-template <typename F, typename Dropped>
-void forEachWordGroup(std::string_view block, F&& f, Dropped&& dropped)
+template <typename F> void forEachWordGroup(std::string_view block, F&& f)
 {
     const auto isCode = [](char c) { return c == 'G' || c == 'M'; };
     const std::size_t size = block.size();
@@ -131,8 +124,6 @@ void forEachWordGroup(std::string_view block, F&& f, Dropped&& dropped)
             f(first ? block : block.substr(i));
             return;
         }
-        if (first && i > 0)
-            dropped(block.substr(0, i));
         f(block.substr(i, next - i));
         first = false;
         i = next;

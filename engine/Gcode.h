@@ -198,11 +198,12 @@ enum class GroupOutcome : uint8_t {
 // Translates one word group: appends its command lines to `lines`. A rejected
 // group leaves `lines` as it was.
 //
-// A group whose code is not a motion code keeps the coordinates written in
-// front of the code letter ("Z2 S10000 M3", "Z25. M9", "X10 G91"): the code
-// is handled first, then those coordinates move the tool in the motion mode
-// then in force (for M2 and M30, which end the program, the coordinates come
-// first). The group is Partly translated when only one of the two could be.
+// A group whose code does not read the coordinates keeps those written
+// before or after the code letter ("Z2 S10000 M3", "Z25. M9", "G91 X10",
+// "G43 Z15 H1"): the code is handled first, then those coordinates move the
+// tool in the motion mode then in force (for M2 and M30, which end the
+// program, the coordinates come first). The group is Partly translated when
+// only one of the two could be. An unsupported G code keeps its coordinates.
 GroupOutcome dispatchWordGroup(std::string_view group, CommandLines& lines);
 // Why the last group given to dispatchWordGroup was rejected or only partly
 // translated (UnsupportedCode when no handler said more); None after a

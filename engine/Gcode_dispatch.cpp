@@ -476,7 +476,7 @@ GroupOutcome dispatchScanned(std::string_view group, CommandLines& lines)
     // An F word sets the feed of the feed moves that follow, whatever else
     // the group does: "G20 F6", "G0 X0 Y0 F30", "F16 S3500 M3", "F250."
     // alone. It is read after the group's code, in the units that code may
-    // just have set. The F of a code that is not translated ("G94 F100")
+    // just have set. The F of a code that is not translated ("G55 F100")
     // still takes effect, and the group is reported for its code.
     bool tookWords = feedLeftOver && takeFeedWord(group);
     if (scan.hasToolOrSpeed && takeToolAndSpeed(group, scan, outcome, lines))
