@@ -150,7 +150,8 @@ void translateBlock(std::string_view cleaned, CommandLines& output, int32_t& lin
         translateBlock(std::string_view(pointed), output, lineMapEntry, report);
         return;
     }
-    if (holdsSeveralCodes(cleaned)) {
+    GroupOutcome outcome = GroupOutcome::Translated;
+    if (!dispatchBlock(cleaned, output, outcome)) {
         using Sink = std::remove_reference_t<Report>;
         const LineReports reports{
             &report, [](void* context, std::string_view group, const ReportInfo& info) {
@@ -160,7 +161,6 @@ void translateBlock(std::string_view cleaned, CommandLines& output, int32_t& lin
             lineMapEntry = -1;
         return;
     }
-    const GroupOutcome outcome = dispatchWordGroup(cleaned, output);
     if (outcome != GroupOutcome::Translated) {
         lineMapEntry = -1;
         callReport(report, shownGroup(cleaned), groupReport(outcome));

@@ -209,6 +209,9 @@ GroupOutcome dispatchWordGroup(std::string_view group, CommandLines& lines);
 // translated (UnsupportedCode when no handler said more); None after a
 // translated group.
 ReportReason lastGroupReason();
+// A whole cleaned block of one code or none, translated as one group:
+// false, and nothing done, when it holds several codes (translateCodes).
+bool dispatchBlock(std::string_view block, CommandLines& lines, GroupOutcome& outcome);
 // The same with a list of the group's own: the single line "error" when the
 // group is rejected, "error" followed by the lines written when it was partly
 // translated.
@@ -253,9 +256,6 @@ struct LineReports {
     void* context;
     void (*report)(void* context, std::string_view group, const ReportInfo& info);
 };
-// True when the cleaned block holds more than one G or M code: its codes
-// then act in RS274NGC's order of execution (translateCodes).
-bool holdsSeveralCodes(std::string_view block);
 // Translates a block of several codes: each acts in the order of execution
 // with every word of the line that is not a code; coordinates of a line
 // without a motion code move in the motion mode in force. Two codes of one

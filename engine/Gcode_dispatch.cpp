@@ -20,7 +20,10 @@ struct GroupScan {
     std::size_t firstG = std::string_view::npos;
     bool hasAxis = false;    // an X, Y or Z word
     bool hasComment = false; // the "(" left by the block reader
-    bool onlyBlanks = true;  // nothing but blanks (or nothing at all)
+    int codes = 0;           // G and M letters followed by a number
+    // The group's code (an M wins over a G), read once.
+    CodeWord code;
+    bool codeKnown = false;
     // Parameters (#), expressions ([), polar coordinates (@ radius, ^
     // angle), negative feeds and over-long numbers are not translated:
     // reading them as 0 would send the tool to machine zero, and leaving a
@@ -88,8 +91,6 @@ GroupScan scanGroup(std::string_view group)
     std::size_t run = 0;
     for (std::size_t i = 0; i < group.size(); ++i) {
         const uint8_t kind = kByteClass[static_cast<unsigned char>(group[i])];
-        if (!isBlank(group[i]))
-            scan.onlyBlanks = false;
         if (kind == kNumber) {
             if (++run > kMaxNumberLength)
                 untranslatable(scan, ReportReason::LongNumber);
@@ -100,10 +101,12 @@ GroupScan scanGroup(std::string_view group)
         case kLetterM:
             if (scan.firstM == std::string_view::npos)
                 scan.firstM = i;
+            scan.codes += i + 1 < group.size() && isNumberChar(group[i + 1]) ? 1 : 0;
             break;
         case kLetterG:
             if (scan.firstG == std::string_view::npos)
                 scan.firstG = i;
+            scan.codes += i + 1 < group.size() && isNumberChar(group[i + 1]) ? 1 : 0;
             break;
         case kAxis:
             scan.hasAxis = true;
@@ -138,6 +141,10 @@ GroupScan scanGroup(std::string_view group)
             break;
         }
     }
+    const std::size_t codePos =
+        scan.firstM != std::string_view::npos ? scan.firstM : scan.firstG;
+    if (codePos != std::string_view::npos)
+        scan.codeKnown = readCodeWord(group, codePos, scan.code);
     return scan;
 }
 
@@ -166,10 +173,9 @@ bool hasAxisLetter(std::string_view text)
     return text.find_first_of("XYZ") != std::string_view::npos;
 }
 
-bool dispatchM(std::string_view group, std::size_t pos, CommandLines& lines)
+bool dispatchM(std::string_view group, CodeWord word, CommandLines& lines)
 {
-    CodeWord word;
-    if (!readCodeWord(group, pos, word) || word.tenths % 10 != 0)
+    if (word.tenths % 10 != 0)
         return false;
     switch (word.tenths / 10) {
     case 2:
@@ -190,22 +196,24 @@ bool dispatchM(std::string_view group, std::size_t pos, CommandLines& lines)
     }
 }
 
-bool dispatchG(std::string_view group, std::size_t pos, CommandLines& lines)
+// The codes not handled here: accepted without effect, or refused (a motion
+// code among them leaving the untranslated mode).
+bool otherG(std::string_view group, CodeWord word)
 {
-    CodeWord word;
-    if (!readCodeWord(group, pos, word))
-        return false;
-    const CodeClass kind = classifyCode(word);
-    if (kind.kind == CodeKind::WithoutEffect) {
+    if (classifyCode(word).kind == CodeKind::WithoutEffect) {
         // G53 (machine coordinates) alone changes nothing; moves in them are
         // not translated.
         return !(word.tenths == 530 && hasAxisLetter(group)) && withoutEffect(word);
     }
-    if (word.tenths % 10 != 0) {
-        if (isMotionGroup(word))
-            enterUntranslatedMotion(word);
-        return false;
-    }
+    if (isMotionGroup(word))
+        enterUntranslatedMotion(word);
+    return false;
+}
+
+bool dispatchG(std::string_view group, CodeWord word, CommandLines& lines)
+{
+    if (word.tenths % 10 != 0)
+        return otherG(group, word);
     const long code = word.tenths / 10;
     switch (code) {
     case 0:
@@ -265,9 +273,7 @@ bool dispatchG(std::string_view group, std::size_t pos, CommandLines& lines)
         modalState.retractToInitial = false;
         return true;
     default:
-        if (isMotionGroup(word))
-            enterUntranslatedMotion(word);
-        return false;
+        return otherG(group, word);
     }
 }
 
@@ -299,11 +305,9 @@ bool settle(CommandLines& lines, std::size_t before, bool translated)
     return translated;
 }
 
-bool isProgramEnd(std::string_view group, std::size_t codePos)
+bool isProgramEnd(CodeWord code)
 {
-    CodeWord code;
-    return group[codePos] == 'M' && readCodeWord(group, codePos, code) &&
-           (code.tenths == 20 || code.tenths == 300);
+    return code.letter == 'M' && (code.tenths == 20 || code.tenths == 300);
 }
 
 // The group without its code word ("X10G91" and "G91X10" give "X10").
@@ -332,27 +336,31 @@ GroupOutcome dispatchCodeAndMove(std::string_view group, const GroupScan& scan, 
         if (scan.hasAxis)
             return outcomeOf(settle(lines, before, dispatchModal(group, lines)));
         // A comment, or a line of nothing at all, is no report.
-        return outcomeOf(scan.hasComment || scan.onlyBlanks);
+        return outcomeOf(scan.hasComment ||
+                         std::all_of(group.begin(), group.end(), [](char c) { return isBlank(c); }));
     }
 
     // An M word wins over a G word in the same group.
     const std::size_t codePos = hasM ? scan.firstM : scan.firstG;
+    const CodeWord code = scan.code;
+    const bool known = scan.codeKnown;
     const auto handleCode = [&] {
-        return hasM ? dispatchM(group, codePos, lines) : dispatchG(group, codePos, lines);
+        return known && (hasM ? dispatchM(group, code, lines) : dispatchG(group, code, lines));
     };
     // Coordinates before or after the code letter, with no other code
     // letter among them, make a move of their own in the motion mode in
     // force, unless the code reads them ("X10 G91", "G43 Z15. H1"). An
     // unsupported G code keeps them (G52, G92, G55 would give them another
     // meaning).
-    CodeWord code;
-    const bool known = readCodeWord(group, codePos, code);
-    const CodeClass kind = classifyCode(code);
-    const bool keepsAxisWords =
-        !known || kind.takesAxisWords || (code.letter == 'G' && kind.kind == CodeKind::Unsupported);
     std::string moveText;
-    if (scan.hasAxis && !keepsAxisWords)
-        moveText = withoutCodeWord(group, codePos);
+    const bool moveCode = code.letter == 'G' && code.tenths <= 30 && code.tenths % 10 == 0;
+    if (scan.hasAxis && known && !moveCode) {
+        const CodeClass kind = classifyCode(code);
+        const bool keepsAxisWords =
+            kind.takesAxisWords || (code.letter == 'G' && kind.kind == CodeKind::Unsupported);
+        if (!keepsAxisWords)
+            moveText = withoutCodeWord(group, codePos);
+    }
     const bool ownMove =
         hasAxisLetter(moveText) && moveText.find_first_of("GM") == std::string::npos;
     if (!ownMove) // the usual group: one code and its words
@@ -368,7 +376,7 @@ GroupOutcome dispatchCodeAndMove(std::string_view group, const GroupScan& scan, 
     };
     bool codeDone = false;
     bool moveDone = false;
-    if (isProgramEnd(group, codePos)) {
+    if (isProgramEnd(code)) {
         // The program ends after the block's motion.
         moveDone = handleMove();
         codeDone = handleCodePart();
@@ -387,7 +395,7 @@ GroupOutcome dispatchCodeAndMove(std::string_view group, const GroupScan& scan, 
 // coordinates alone. The F of G93 (inverse time) or G95 (per revolution) is
 // no feed per minute: those codes are not translated, and their F must not
 // become one.
-bool handlerReadsFeed(std::string_view group, const GroupScan& scan)
+bool handlerReadsFeed(const GroupScan& scan)
 {
     const bool hasM = scan.firstM != std::string_view::npos;
     const bool hasG = scan.firstG != std::string_view::npos;
@@ -396,8 +404,8 @@ bool handlerReadsFeed(std::string_view group, const GroupScan& scan)
         return scan.hasAxis && (mode == kMotionFeed || mode == kMotionArcCW ||
                                 mode == kMotionArcCCW || mode == kMotionDrill);
     }
-    CodeWord word;
-    if (hasM || !readCodeWord(group, scan.firstG, word) || word.tenths % 10 != 0)
+    const CodeWord word = scan.code;
+    if (hasM || !scan.codeKnown || word.tenths % 10 != 0)
         return false;
     const long code = word.tenths / 10;
     return (code >= 1 && code <= 3) || code == 73 || (code >= 81 && code <= 83) || code == 93 ||
@@ -424,21 +432,20 @@ bool onlyLeftOverWords(std::string_view group)
 
 // The M code that a group's handler runs (an M word wins over a G word), or
 // -1 when the group has none.
-long mCodeOf(std::string_view group, const GroupScan& scan)
+long mCodeOf(const GroupScan& scan)
 {
-    CodeWord code;
-    if (scan.firstM == std::string_view::npos || !readCodeWord(group, scan.firstM, code) ||
-        code.tenths % 10 != 0)
+    if (scan.firstM == std::string_view::npos || !scan.codeKnown || scan.code.tenths % 10 != 0)
         return -1;
-    return code.tenths / 10;
+    return scan.code.tenths / 10;
 }
 
 // The G code of a group without an M code, when it is one of the motion
 // group.
-bool motionCodeOf(std::string_view group, const GroupScan& scan, CodeWord& code)
+bool motionCodeOf(const GroupScan& scan, CodeWord& code)
 {
+    code = scan.code;
     return scan.firstM == std::string_view::npos && scan.firstG != std::string_view::npos &&
-           readCodeWord(group, scan.firstG, code) && isMotionGroup(code);
+           scan.codeKnown && isMotionGroup(code);
 }
 
 // The T and S words of a group whose handler does not read them (all but
@@ -452,7 +459,7 @@ bool takeToolAndSpeed(std::string_view group, const GroupScan& scan, GroupOutcom
         scan.firstM != std::string_view::npos || scan.firstG != std::string_view::npos;
     if (outcome == GroupOutcome::Rejected && hasCode)
         return false;
-    const long mCode = mCodeOf(group, scan);
+    const long mCode = mCodeOf(scan);
     bool taken = false;
     if (mCode != 6 && takeToolWord(group))
         taken = true;
@@ -461,17 +468,16 @@ bool takeToolAndSpeed(std::string_view group, const GroupScan& scan, GroupOutcom
     return taken;
 }
 
-GroupOutcome dispatchScanned(std::string_view group, CommandLines& lines)
+GroupOutcome dispatchScanned(std::string_view group, const GroupScan& scan, CommandLines& lines)
 {
-    const GroupScan scan = scanGroup(group);
     if (scan.untranslatable) {
         groupReason = scan.refusal;
-        if (CodeWord code; motionCodeOf(group, scan, code))
+        if (CodeWord code; motionCodeOf(scan, code))
             enterUntranslatedMotion(code);
         return GroupOutcome::Rejected;
     }
     // Decided before the group runs: its code may change the motion mode.
-    const bool feedLeftOver = scan.hasFeed && !handlerReadsFeed(group, scan);
+    const bool feedLeftOver = scan.hasFeed && !handlerReadsFeed(scan);
     GroupOutcome outcome = dispatchCodeAndMove(group, scan, lines);
     // An F word sets the feed of the feed moves that follow, whatever else
     // the group does: "G20 F6", "G0 X0 Y0 F30", "F16 S3500 M3", "F250."
@@ -492,6 +498,22 @@ GroupOutcome dispatchScanned(std::string_view group, CommandLines& lines)
     return outcome;
 }
 
+GroupOutcome dispatchWithScan(std::string_view group, const GroupScan& scan, CommandLines& lines)
+{
+    groupReason = ReportReason::None;
+    groupNote = ReportReason::None;
+    GroupOutcome outcome = dispatchScanned(group, scan, lines);
+    if (outcome == GroupOutcome::Translated && groupNote != ReportReason::None) {
+        outcome = GroupOutcome::Partly;
+        groupReason = groupNote;
+    }
+    if (outcome == GroupOutcome::Translated)
+        groupReason = ReportReason::None;
+    else if (groupReason == ReportReason::None)
+        groupReason = ReportReason::UnsupportedCode;
+    return outcome;
+}
+
 } // namespace
 
 // A motion code that is not translated leaves a motion mode that nothing
@@ -507,18 +529,16 @@ void enterUntranslatedMotion(CodeWord code)
 
 GroupOutcome dispatchWordGroup(std::string_view group, CommandLines& lines)
 {
-    groupReason = ReportReason::None;
-    groupNote = ReportReason::None;
-    GroupOutcome outcome = dispatchScanned(group, lines);
-    if (outcome == GroupOutcome::Translated && groupNote != ReportReason::None) {
-        outcome = GroupOutcome::Partly;
-        groupReason = groupNote;
-    }
-    if (outcome == GroupOutcome::Translated)
-        groupReason = ReportReason::None;
-    else if (groupReason == ReportReason::None)
-        groupReason = ReportReason::UnsupportedCode;
-    return outcome;
+    return dispatchWithScan(group, scanGroup(group), lines);
+}
+
+bool dispatchBlock(std::string_view block, CommandLines& lines, GroupOutcome& outcome)
+{
+    const GroupScan scan = scanGroup(block);
+    if (scan.codes > 1)
+        return false;
+    outcome = dispatchWithScan(block, scan, lines);
+    return true;
 }
 
 ReportReason lastGroupReason()

@@ -198,15 +198,6 @@ std::string shownGroup(std::string_view group)
     return shown;
 }
 
-bool holdsSeveralCodes(std::string_view block)
-{
-    int codes = 0;
-    for (std::size_t i = 0; i < block.size(); ++i)
-        if (isCodeStart(block, i) && ++codes > 1)
-            return true;
-    return false;
-}
-
 bool translateCodes(std::string_view block, CommandLines& output, const LineReports& reports)
 {
     static LineWords line;
