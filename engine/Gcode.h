@@ -238,7 +238,6 @@ CodeClass classifyCode(CodeWord code);
 inline constexpr uint8_t kRankMotion = 240;
 inline constexpr uint8_t kRankLineWords = 155;
 bool isMotionGroup(CodeWord code);
-bool usesCoolantGroup(CodeWord code);
 // "G61.1", "M8".
 std::string codeText(CodeWord code);
 // The codes accepted without effect: noted by the dispatcher, listed for the

@@ -263,11 +263,6 @@ bool isMotionGroup(CodeWord code)
     return code.letter == 'G' && classifyG(code.tenths).group == kGroupMotion;
 }
 
-bool usesCoolantGroup(CodeWord code)
-{
-    return code.letter == 'M' && classifyM(code.tenths).group == kGroupCoolant;
-}
-
 std::string codeText(CodeWord code)
 {
     std::string text(1, code.letter);
