@@ -109,7 +109,7 @@ std::string ignoredReport(const std::string& input, int line, const std::string&
         text.push_back('"');
     }
     text.append(": ");
-    text.append(reasonText(info.reason));
+    text.append(reasonText(info));
     if (info.partly)
         text.append(" (the rest of the group was carried out)");
     text.push_back('\n');

@@ -203,8 +203,10 @@ Options:
                       (x, y, z in preview units, z as stored; kind 0 rapid,
                       1 feed). The park at M02/M30 is a rapid of its own.
   -q, --quiet         do not report ignored word groups.
-  -v, --verbose       after the run, print the program's extent (the least
-                      and greatest X, Y and Z of its tool path, in mm).
+  -v, --verbose       list the codes accepted without effect on this
+                      machine (G40, G54, M8...) per line and, after the
+                      run, print the program's extent (the least and
+                      greatest X, Y and Z of its tool path, in mm).
       --strict        exit with status 3 when any word group was ignored.
   -h, --help          show this help and exit.
 

@@ -28,6 +28,12 @@ std::string travelReport(const std::string& input, int line, const TravelExcess&
            mm(excess.travel, 1) + " mm by " + mm(excess.by, 1) + " mm\n";
 }
 
+std::string withoutEffectReport(const std::string& input, int line, const std::string& codes)
+{
+    return input + ":" + std::to_string(static_cast<long long>(line) + 1) +
+           ": no effect on this machine: " + codes + "\n";
+}
+
 std::string extentReport(const ProgramExtent& e)
 {
     if (e.empty)

@@ -58,7 +58,10 @@ std::string targetName(const std::string& path)
 // error in large pieces: a broken program can have one on every line.
 class CliObserver : public ConversionObserver {
   public:
-    CliObserver(std::string inputName, bool quiet) : name(std::move(inputName)), quiet(quiet) {}
+    CliObserver(std::string inputName, bool quiet, bool verbose)
+        : name(std::move(inputName)), quiet(quiet), verbose(verbose)
+    {
+    }
     ~CliObserver() override { flush(); }
 
     void reportGroup(int line, const std::string& group, const ReportInfo& info) override
@@ -69,6 +72,12 @@ class CliObserver : public ConversionObserver {
         pending.append(ignoredReport(name, line, group, info));
         if (pending.size() >= (1 << 16))
             flush();
+    }
+
+    void acceptedWithoutEffect(int line, const std::string& codes) override
+    {
+        if (verbose)
+            pending.append(withoutEffectReport(name, line, codes));
     }
 
     void travelExceeded(int line, const TravelExcess& excess) override
@@ -88,6 +97,7 @@ class CliObserver : public ConversionObserver {
   private:
     std::string name;
     bool quiet;
+    bool verbose;
     std::string pending;
     long long count = 0;
 };
@@ -188,7 +198,7 @@ int run(const ConvertOptions& options)
     for (const std::string& problem : settingsProblems())
         writeStderr(std::string(kProgram) + ": settings file " + inQuotes(settingsFilePath()) +
                     ": " + problem + "\n");
-    CliObserver observer(inputName, options.quiet);
+    CliObserver observer(inputName, options.quiet, options.verbose);
     keepToolPath = !options.path.empty();
     // The run walks the lines of the file's bytes as they are: no list of
     // a million lines beside them.

@@ -256,25 +256,29 @@ void runLines(std::size_t lines, NextLine&& nextLine, const std::string& ofx,
     std::string cleaned;
     for (int i = 0; i < count; ++i) {
         lineMap.push_back(static_cast<int32_t>(output.size()));
+        clearLineCodesWithoutEffect();
         const bool damaged = cleanSourceLine(nextLine(), cleaned);
         observer.highlight(i);
         if (damaged) {
             // A control byte in a line of text: the file is damaged there,
             // and none of the line is translated.
             lineMap.back() = -1;
-            observer.reportGroup(i, cleaned, ReportInfo{ReportReason::ControlByte, false});
+            observer.reportGroup(i, shownGroup(cleaned),
+                                 ReportInfo{ReportReason::ControlByte, false});
         } else {
             translateBlock(cleaned, output, lineMap.back(),
                            [&](const std::string& group, const ReportInfo& info) {
                                observer.reportGroup(i, group, info);
                            });
         }
+        if (!lineCodesWithoutEffect().empty())
+            observer.acceptedWithoutEffect(i, lineCodesWithoutEffect());
         if (modalState.startFeed == StartFeedNote::Pending) {
             // Translated, yet the user must know at which speed; the line
             // is marked as every reported line is.
             modalState.startFeed = StartFeedNote::Reported;
             lineMap.back() = -1;
-            observer.reportGroup(i, cleaned, ReportInfo{ReportReason::StartFeed, true});
+            observer.reportGroup(i, shownGroup(cleaned), ReportInfo{ReportReason::StartFeed, true});
         }
         if (travelExcessPending) {
             TravelExcess excess;

@@ -36,6 +36,13 @@ class ConversionObserver {
         (void)info;
         reportIgnored(line, group);
     }
+    // Line `line` holds codes accepted without effect on this machine
+    // ("G40 G49", in the order they acted).
+    virtual void acceptedWithoutEffect(int line, const std::string& codes)
+    {
+        (void)line;
+        (void)codes;
+    }
     // Line `line` holds the run's first move that takes the tool path
     // beyond the machine's travel on one axis (engine/Extent.h).
     virtual void travelExceeded(int line, const TravelExcess& excess)
@@ -53,14 +60,8 @@ std::string cleanSourceLine(std::string_view line);
 bool cleanSourceLine(std::string_view line, std::string& cleaned);
 // Cuts a cleaned block into word groups, each starting at a G or M word, and
 // calls f(group) for each; the groups are views into the block. A block of
-// two or more codes keeps the text in front of the first one in no group:
-// when there is such text, dropped(text) is called before the first group.
-template <typename F, typename Dropped>
-void forEachWordGroup(std::string_view block, F&& f, Dropped&& dropped);
-template <typename F> void forEachWordGroup(std::string_view block, F&& f)
-{
-    forEachWordGroup(block, f, [](std::string_view) {});
-}
+// two or more codes keeps the text in front of the first one in no group.
+template <typename F> void forEachWordGroup(std::string_view block, F&& f);
 // The same groups as a list.
 std::vector<std::string> splitWordGroups(std::string_view block);
 // Replaces every "," by "." in place.
@@ -68,9 +69,9 @@ void commaToPoint(std::string& text);
 
 // Translates one cleaned block: appends to `output`, sets `lineMapEntry` to -1
 // and calls report(group, info) (or report(group)) with the group as a
-// std::string and the ReportInfo for every group that was rejected or only
-// partly translated, and with the text a block of several codes holds in
-// front of the first one when that text has X, Y or Z words.
+// std::string (without the marks of a comment) and the ReportInfo for every
+// group that was rejected or only partly translated. A block of several
+// codes acts in RS274NGC's order of execution (translateCodes).
 template <typename Report>
 void translateBlock(std::string_view cleaned, CommandLines& output, int32_t& lineMapEntry,
                     Report&& report);
@@ -101,8 +102,7 @@ std::size_t countSourceLines(std::string_view bytes);
 std::vector<std::string> splitSourceText(std::string_view bytes);
 
 // --- template definitions ---
-template <typename F, typename Dropped>
-void forEachWordGroup(std::string_view block, F&& f, Dropped&& dropped)
+template <typename F> void forEachWordGroup(std::string_view block, F&& f)
 {
     const auto isCode = [](char c) { return c == 'G' || c == 'M'; };
     const std::size_t size = block.size();
@@ -124,8 +124,6 @@ void forEachWordGroup(std::string_view block, F&& f, Dropped&& dropped)
             f(first ? block : block.substr(i));
             return;
         }
-        if (first && i > 0)
-            dropped(block.substr(0, i));
         f(block.substr(i, next - i));
         first = false;
         i = next;
@@ -152,24 +150,19 @@ void translateBlock(std::string_view cleaned, CommandLines& output, int32_t& lin
         translateBlock(std::string_view(pointed), output, lineMapEntry, report);
         return;
     }
-    forEachWordGroup(
-        cleaned,
-        [&](std::string_view group) {
-            const GroupOutcome outcome = dispatchWordGroup(group, output);
-            if (outcome != GroupOutcome::Translated) {
-                lineMapEntry = -1;
-                callReport(report, group,
-                           ReportInfo{lastGroupReason(), outcome == GroupOutcome::Partly});
-            }
-        },
-        [&](std::string_view front) {
-            // Coordinates or a feed in front of the first of several codes
-            // belong to no word group and are not translated; a move or a
-            // feed must not vanish without a word.
-            double feed = 0.0;
-            if (front.find_first_of("XYZ") != std::string_view::npos || findFeedWord(front, feed)) {
-                lineMapEntry = -1;
-                callReport(report, front, ReportInfo{ReportReason::FrontWords, false});
-            }
-        });
+    GroupOutcome outcome = GroupOutcome::Translated;
+    if (!dispatchBlock(cleaned, output, outcome)) {
+        using Sink = std::remove_reference_t<Report>;
+        const LineReports reports{
+            &report, [](void* context, std::string_view group, const ReportInfo& info) {
+                callReport(*static_cast<Sink*>(context), group, info);
+            }};
+        if (!translateCodes(cleaned, output, reports))
+            lineMapEntry = -1;
+        return;
+    }
+    if (outcome != GroupOutcome::Translated) {
+        lineMapEntry = -1;
+        callReport(report, shownGroup(cleaned), groupReport(outcome));
+    }
 }

@@ -58,6 +58,17 @@ enum MotionMode : int32_t {
     kMotionArcCW = 2,
     kMotionArcCCW = 3,
     kMotionDrill = 8,
+    // After a motion code that is not translated (G33, G84, or a G81 that
+    // was refused): coordinates alone are reported and move nothing until
+    // a translated motion code or G80.
+    kMotionUntranslated = 9,
+};
+
+// A G or M code as read: its letter and its number in tenths (G91.1 is
+// {'G', 911}, M3 is {'M', 30}).
+struct CodeWord {
+    char letter = 'G';
+    int32_t tenths = 0;
 };
 
 // A Z or R word of a drilling-cycle block as it was read: the converted
@@ -117,6 +128,8 @@ struct ModalState {
     bool spindleTurning = false;
     bool spindleSpeedPending = false;
     int32_t spindleSpeed = 0;
+    // The motion code that put the motion mode to kMotionUntranslated.
+    CodeWord untranslatedMotion;
 };
 
 extern ModalState modalState;
@@ -189,20 +202,76 @@ enum class GroupOutcome : uint8_t {
 // Translates one word group: appends its command lines to `lines`. A rejected
 // group leaves `lines` as it was.
 //
-// A group whose code is not a motion code keeps the coordinates written in
-// front of the code letter ("Z2 S10000 M3", "Z25. M9", "X10 G91"): the code
-// is handled first, then those coordinates move the tool in the motion mode
-// then in force (for M2 and M30, which end the program, the coordinates come
-// first). The group is Partly translated when only one of the two could be.
+// A group whose code does not read the coordinates keeps those written
+// before or after the code letter ("Z2 S10000 M3", "Z25. M9", "G91 X10",
+// "G43 Z15 H1"): the code is handled first, then those coordinates move the
+// tool in the motion mode then in force (for M2 and M30, which end the
+// program, the coordinates come first). The group is Partly translated when
+// only one of the two could be. An unsupported G code keeps its coordinates.
 GroupOutcome dispatchWordGroup(std::string_view group, CommandLines& lines);
 // Why the last group given to dispatchWordGroup was rejected or only partly
 // translated (UnsupportedCode when no handler said more); None after a
 // translated group.
 ReportReason lastGroupReason();
+// A whole cleaned block of one code or none, translated as one group:
+// false, and nothing done, when it holds several codes (translateCodes).
+bool dispatchBlock(std::string_view block, CommandLines& lines, GroupOutcome& outcome);
 // The same with a list of the group's own: the single line "error" when the
 // group is rejected, "error" followed by the lines written when it was partly
 // translated.
 CommandLines dispatchWordGroup(std::string_view group);
+
+// ---- the codes (Gcode_codes.cpp) ----
+// Reads the code whose letter stands at `pos`; false when its number is no
+// code (negative, more than one decimal, absurdly large).
+bool readCodeWord(std::string_view text, std::size_t pos, CodeWord& code);
+enum class CodeKind : uint8_t {
+    Translated,    // a handler writes its commands
+    WithoutEffect, // accepted, nothing to do on this machine (G40, G54, M8...)
+    Unsupported,   // reported
+};
+struct CodeClass {
+    uint8_t rank;        // place in RS274NGC's order of execution
+    int8_t group;        // modal group; two codes of one group on a line are an error; -1: none
+    CodeKind kind;
+    bool takesAxisWords; // reads the line's X, Y, Z itself (motion, G28, G92, G53...)
+};
+CodeClass classifyCode(CodeWord code);
+// The rank of the motion, and of the F, S and T words no code reads: after
+// the line's units, so that "G20 F6" is 6 in/min whatever the order.
+inline constexpr uint8_t kRankMotion = 240;
+inline constexpr uint8_t kRankLineWords = 155;
+bool isMotionGroup(CodeWord code);
+// "G61.1", "M8".
+std::string codeText(CodeWord code);
+// The codes accepted without effect: noted by the dispatcher, listed for the
+// run (in code order, each once) and for the line being translated
+// ("G40 G49", cleared by the run before each line).
+void noteWithoutEffect(CodeWord code);
+std::vector<std::string> codesWithoutEffect();
+const std::string& lineCodesWithoutEffect();
+void clearLineCodesWithoutEffect();
+void clearCodesWithoutEffect();
+
+// ---- a line of several codes (Gcode_line.cpp) ----
+// Where the reports of a line go: report(context, group, info).
+struct LineReports {
+    void* context;
+    void (*report)(void* context, std::string_view group, const ReportInfo& info);
+};
+// Translates a block of several codes: each acts in the order of execution
+// with every word of the line that is not a code; coordinates of a line
+// without a motion code move in the motion mode in force. Two codes of one
+// modal group, or axis words for both G28/G30 and a motion code, make the
+// line reported, and nothing of it acts. False when something was reported.
+bool translateCodes(std::string_view block, CommandLines& output, const LineReports& reports);
+// The group as the user is shown it: without the marks of a comment.
+std::string shownGroup(std::string_view group);
+// Puts the motion mode to kMotionUntranslated after a refused motion code.
+void enterUntranslatedMotion(CodeWord code);
+// The report of the group just dispatched (its reason, whether partly, the
+// code an untranslated motion mode continues).
+ReportInfo groupReport(GroupOutcome outcome);
 
 // Reads the number (Gcode_numbers.cpp) that starts at `position` with the C library's decimal
 // conversion rules (longest valid prefix, 0 when there is none).

@@ -1,4 +1,5 @@
-// The word dispatcher and the modal state.
+// The word dispatcher: one word group to its handler, and the words that
+// no handler reads (F, S, T, other axes).
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -8,77 +9,8 @@
 #include "engine/Gcode.h"
 #include "preview/Trajectoires.h"
 
-ModalState modalState;
-MachineSettings machineSettings;
-std::unique_ptr<piece> trajectoryStore = std::make_unique<piece>();
-std::unique_ptr<trajectoire> currentSegment;
-bool keepToolPath = true;
 ReportReason groupReason = ReportReason::None;
 ReportReason groupNote = ReportReason::None;
-
-namespace {
-
-// The segment object of the last stored move, kept for the next one.
-std::unique_ptr<trajectoire> spareSegment;
-
-} // namespace
-
-void beginSegment(int32_t kind)
-{
-    const ModalState& s = modalState;
-    const float x = previewScale(s.currentX);
-    const float y = previewScale(s.currentY);
-    const float z = previewScale(s.currentZ);
-    if (spareSegment) {
-        currentSegment = std::move(spareSegment);
-        currentSegment->restart(x, y, z, kind);
-    } else {
-        currentSegment = std::make_unique<trajectoire>(x, y, z, kind);
-    }
-}
-
-void storeSegment(bool straight)
-{
-    trajectoryStore->addSegment(*currentSegment);
-    extendExtent(*currentSegment, straight);
-    spareSegment = std::move(currentSegment);
-}
-
-void storeMachineSegment()
-{
-    trajectoryStore->addMachineSegment(*currentSegment);
-    spareSegment = std::move(currentSegment);
-}
-
-void resetTranslator()
-{
-    // Every run starts from the same state, whatever the last one left: the
-    // feed, the cycle's words, G98/G99 and the distance mode included.
-    modalState = ModalState{};
-    // The tool starts 10 mm above the program's zero (machine Z counts down).
-    modalState.currentZ =
-        static_cast<float>(-10.0L * static_cast<long double>(machineSettings.stepsPerMmZ));
-    modalState.currentSpeed = machineSettings.maxSpeedXY;
-    trajectoryStore =
-        keepToolPath ? std::make_unique<piece>() : std::make_unique<piece>(piece::Discarding{});
-    resetExtent();
-}
-
-void noteFeedInForce()
-{
-    ModalState& s = modalState;
-    if (!s.feedProgrammed && s.startFeed == StartFeedNote::None)
-        s.startFeed = StartFeedNote::Pending;
-}
-
-void resetEngineForProgramStart()
-{
-    modalState = ModalState{};
-    machineSettings = MachineSettings{};
-    keepToolPath = true;
-    trajectoryStore = std::make_unique<piece>();
-    currentSegment.reset();
-}
 
 namespace {
 
@@ -88,6 +20,10 @@ struct GroupScan {
     std::size_t firstG = std::string_view::npos;
     bool hasAxis = false;    // an X, Y or Z word
     bool hasComment = false; // the "(" left by the block reader
+    int codes = 0;           // G and M letters followed by a number
+    // The group's code (an M wins over a G), read once.
+    CodeWord code;
+    bool codeKnown = false;
     // Parameters (#), expressions ([), polar coordinates (@ radius, ^
     // angle), negative feeds and over-long numbers are not translated:
     // reading them as 0 would send the tool to machine zero, and leaving a
@@ -136,6 +72,12 @@ constexpr std::array<uint8_t, 256> makeByteClasses()
 
 constexpr std::array<uint8_t, 256> kByteClass = makeByteClasses();
 
+// The blanks the block reader keeps (it takes out spaces only).
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r' || c == '\n';
+}
+
 void untranslatable(GroupScan& scan, ReportReason reason)
 {
     if (!scan.untranslatable)
@@ -159,10 +101,12 @@ GroupScan scanGroup(std::string_view group)
         case kLetterM:
             if (scan.firstM == std::string_view::npos)
                 scan.firstM = i;
+            scan.codes += i + 1 < group.size() && isNumberChar(group[i + 1]) ? 1 : 0;
             break;
         case kLetterG:
             if (scan.firstG == std::string_view::npos)
                 scan.firstG = i;
+            scan.codes += i + 1 < group.size() && isNumberChar(group[i + 1]) ? 1 : 0;
             break;
         case kAxis:
             scan.hasAxis = true;
@@ -177,9 +121,13 @@ GroupScan scanGroup(std::string_view group)
         case kFeed:
             scan.hasFeed = true;
             // A negative feed has no meaning: the machine would be sent a
-            // negative speed ("VS -1.40;").
-            if (i + 1 < group.size() && group[i + 1] == '-')
-                untranslatable(scan, ReportReason::NegativeFeed);
+            // negative speed ("VS -1.40;"), blanks between or not.
+            if (std::size_t next = i + 1; next < group.size()) {
+                while (next + 1 < group.size() && isBlank(group[next]))
+                    ++next;
+                if (group[next] == '-')
+                    untranslatable(scan, ReportReason::NegativeFeed);
+            }
             break;
         case kToolOrSpeed:
             scan.hasToolOrSpeed = true;
@@ -193,38 +141,43 @@ GroupScan scanGroup(std::string_view group)
             break;
         }
     }
+    const std::size_t codePos =
+        scan.firstM != std::string_view::npos ? scan.firstM : scan.firstG;
+    if (codePos != std::string_view::npos)
+        scan.codeKnown = readCodeWord(group, codePos, scan.code);
     return scan;
 }
 
-// The G or M number after the letter at `pos`. Codes with a fractional part
-// (G91.1, G38.2) are other codes than their integer part and are refused.
-bool readCode(std::string_view group, std::size_t pos, long& code)
-{
-    double v = parseWordNumber(group, pos + 1);
-    if (!std::isfinite(v) || std::trunc(v) != v || std::fabs(v) > 1e6)
-        return false;
-    code = static_cast<long>(v);
-    return true;
-}
 
-// Sets the motion mode for the handler and puts it back when the handler
-// rejects the group, so that a rejected group changes nothing.
-template <typename Handler> bool withMotionMode(int32_t mode, Handler&& handler)
+// Sets the motion mode for the handler; when the handler rejects the group
+// the mode is what a refused motion code leaves.
+template <typename Handler> bool withMotionMode(int32_t mode, CodeWord code, Handler&& handler)
 {
-    int32_t saved = modalState.motionMode;
     modalState.motionMode = mode;
     const bool translated = handler();
     if (!translated)
-        modalState.motionMode = saved;
+        enterUntranslatedMotion(code);
     return translated;
 }
 
-bool dispatchM(std::string_view group, std::size_t pos, CommandLines& lines)
+// A code accepted without effect on this machine (no coolant, no tool
+// table, one feed mode...): noted for the run's summary.
+bool withoutEffect(CodeWord code)
 {
-    long code = 0;
-    if (!readCode(group, pos, code))
+    noteWithoutEffect(code);
+    return true;
+}
+
+bool hasAxisLetter(std::string_view text)
+{
+    return text.find_first_of("XYZ") != std::string_view::npos;
+}
+
+bool dispatchM(std::string_view group, CodeWord word, CommandLines& lines)
+{
+    if (word.tenths % 10 != 0)
         return false;
-    switch (code) {
+    switch (word.tenths / 10) {
     case 2:
         programEndM2(lines);
         return true;
@@ -239,24 +192,38 @@ bool dispatchM(std::string_view group, std::size_t pos, CommandLines& lines)
         programEndM30(lines);
         return true;
     default:
-        return false;
+        return classifyCode(word).kind == CodeKind::WithoutEffect && withoutEffect(word);
     }
 }
 
-bool dispatchG(std::string_view group, std::size_t pos, CommandLines& lines)
+// The codes not handled here: accepted without effect, or refused (a motion
+// code among them leaving the untranslated mode).
+bool otherG(std::string_view group, CodeWord word)
 {
-    long code = 0;
-    if (!readCode(group, pos, code))
-        return false;
+    if (classifyCode(word).kind == CodeKind::WithoutEffect) {
+        // G53 (machine coordinates) alone changes nothing; moves in them are
+        // not translated.
+        return !(word.tenths == 530 && hasAxisLetter(group)) && withoutEffect(word);
+    }
+    if (isMotionGroup(word))
+        enterUntranslatedMotion(word);
+    return false;
+}
+
+bool dispatchG(std::string_view group, CodeWord word, CommandLines& lines)
+{
+    if (word.tenths % 10 != 0)
+        return otherG(group, word);
+    const long code = word.tenths / 10;
     switch (code) {
     case 0:
-        return withMotionMode(kMotionRapid, [&] { return rapidMove(group, lines); });
+        return withMotionMode(kMotionRapid, word, [&] { return rapidMove(group, lines); });
     case 1:
-        return withMotionMode(kMotionFeed, [&] { return feedMove(group, lines); });
+        return withMotionMode(kMotionFeed, word, [&] { return feedMove(group, lines); });
     case 2:
-        return withMotionMode(kMotionArcCW, [&] { return arcMoveCW(group, lines); });
+        return withMotionMode(kMotionArcCW, word, [&] { return arcMoveCW(group, lines); });
     case 3:
-        return withMotionMode(kMotionArcCCW, [&] { return arcMoveCCW(group, lines); });
+        return withMotionMode(kMotionArcCCW, word, [&] { return arcMoveCCW(group, lines); });
     case 4:
         return dwell(group, lines);
     case 17:
@@ -280,7 +247,7 @@ bool dispatchG(std::string_view group, std::size_t pos, CommandLines& lines)
     case 30:
         return returnToReference(group, lines);
     case 80:
-        return withMotionMode(kMotionRapid, [&] {
+        return withMotionMode(kMotionRapid, word, [&] {
             cancelDrillCycle(lines);
             return true;
         });
@@ -289,7 +256,7 @@ bool dispatchG(std::string_view group, std::size_t pos, CommandLines& lines)
     case 82:
     case 83: {
         const bool continuesCycle = modalState.motionMode == kMotionDrill;
-        return withMotionMode(kMotionDrill, [&] {
+        return withMotionMode(kMotionDrill, word, [&] {
             return drillCycle(group, lines, continuesCycle, static_cast<int32_t>(code));
         });
     }
@@ -306,7 +273,7 @@ bool dispatchG(std::string_view group, std::size_t pos, CommandLines& lines)
         modalState.retractToInitial = false;
         return true;
     default:
-        return false;
+        return otherG(group, word);
     }
 }
 
@@ -325,14 +292,8 @@ bool dispatchModal(std::string_view group, CommandLines& lines)
     case kMotionDrill:
         return repeatDrillCycle(group, lines);
     default:
-        return false;
+        return refuse(ReportReason::ContinuesUntranslatedMotion);
     }
-}
-
-bool isModalMode(int32_t mode)
-{
-    return mode == kMotionRapid || mode == kMotionFeed || mode == kMotionArcCW ||
-           mode == kMotionArcCCW || mode == kMotionDrill;
 }
 
 // Takes back what a part of a group appended to `lines` since `before` when
@@ -344,23 +305,20 @@ bool settle(CommandLines& lines, std::size_t before, bool translated)
     return translated;
 }
 
-// The codes whose handlers read the group's coordinates themselves, wherever
-// they stand: the moves, the return to reference and the drilling cycles.
-bool isMotionCode(std::string_view group, std::size_t codePos)
+bool isProgramEnd(CodeWord code)
 {
-    if (group[codePos] != 'G')
-        return false;
-    long code = 0;
-    if (!readCode(group, codePos, code))
-        return false;
-    return (code >= 0 && code <= 3) || code == 28 || code == 30 || code == 73 ||
-           (code >= 81 && code <= 83);
+    return code.letter == 'M' && (code.tenths == 20 || code.tenths == 300);
 }
 
-bool isProgramEnd(std::string_view group, std::size_t codePos)
+// The group without its code word ("X10G91" and "G91X10" give "X10").
+std::string withoutCodeWord(std::string_view group, std::size_t codePos)
 {
-    long code = 0;
-    return group[codePos] == 'M' && readCode(group, codePos, code) && (code == 2 || code == 30);
+    std::size_t end = codePos + 1;
+    while (end < group.size() && isNumberChar(group[end]))
+        ++end;
+    std::string rest(group.substr(0, codePos));
+    rest.append(group.substr(end));
+    return rest;
 }
 
 GroupOutcome outcomeOf(bool translated)
@@ -375,30 +333,42 @@ GroupOutcome dispatchCodeAndMove(std::string_view group, const GroupScan& scan, 
     const bool hasM = scan.firstM != std::string_view::npos;
     const bool hasG = scan.firstG != std::string_view::npos;
     if (!hasM && !hasG) {
-        if (scan.hasAxis && isModalMode(modalState.motionMode))
+        if (scan.hasAxis)
             return outcomeOf(settle(lines, before, dispatchModal(group, lines)));
-        return outcomeOf(scan.hasComment);
+        // A comment, or a line of nothing at all, is no report.
+        return outcomeOf(scan.hasComment ||
+                         std::all_of(group.begin(), group.end(), [](char c) { return isBlank(c); }));
     }
 
     // An M word wins over a G word in the same group.
     const std::size_t codePos = hasM ? scan.firstM : scan.firstG;
+    const CodeWord code = scan.code;
+    const bool known = scan.codeKnown;
     const auto handleCode = [&] {
-        return hasM ? dispatchM(group, codePos, lines) : dispatchG(group, codePos, lines);
+        return known && (hasM ? dispatchM(group, code, lines) : dispatchG(group, code, lines));
     };
-    // Coordinates in front of the code letter, with no other code letter
-    // among them, make a move of their own unless the code's handler reads
-    // them.
-    const std::string_view leading = group.substr(0, codePos);
-    const bool leadingMove = codePos != 0 &&
-                             leading.find_first_of("XYZ") != std::string_view::npos &&
-                             leading.find_first_of("GM") == std::string_view::npos &&
-                             !isMotionCode(group, codePos) && isModalMode(modalState.motionMode);
-    if (!leadingMove) // the usual group: one code and its words
+    // Coordinates before or after the code letter, with no other code
+    // letter among them, make a move of their own in the motion mode in
+    // force, unless the code reads them ("X10 G91", "G43 Z15. H1"). An
+    // unsupported G code keeps them (G52, G92, G55 would give them another
+    // meaning).
+    std::string moveText;
+    const bool moveCode = code.letter == 'G' && code.tenths <= 30 && code.tenths % 10 == 0;
+    if (scan.hasAxis && known && !moveCode) {
+        const CodeClass kind = classifyCode(code);
+        const bool keepsAxisWords =
+            kind.takesAxisWords || (code.letter == 'G' && kind.kind == CodeKind::Unsupported);
+        if (!keepsAxisWords)
+            moveText = withoutCodeWord(group, codePos);
+    }
+    const bool ownMove =
+        hasAxisLetter(moveText) && moveText.find_first_of("GM") == std::string::npos;
+    if (!ownMove) // the usual group: one code and its words
         return outcomeOf(settle(lines, before, handleCode()));
 
     const auto handleMove = [&] {
         const std::size_t start = lines.size();
-        return settle(lines, start, dispatchModal(leading, lines));
+        return settle(lines, start, dispatchModal(moveText, lines));
     };
     const auto handleCodePart = [&] {
         const std::size_t start = lines.size();
@@ -406,7 +376,7 @@ GroupOutcome dispatchCodeAndMove(std::string_view group, const GroupScan& scan, 
     };
     bool codeDone = false;
     bool moveDone = false;
-    if (isProgramEnd(group, codePos)) {
+    if (isProgramEnd(code)) {
         // The program ends after the block's motion.
         moveDone = handleMove();
         codeDone = handleCodePart();
@@ -425,7 +395,7 @@ GroupOutcome dispatchCodeAndMove(std::string_view group, const GroupScan& scan, 
 // coordinates alone. The F of G93 (inverse time) or G95 (per revolution) is
 // no feed per minute: those codes are not translated, and their F must not
 // become one.
-bool handlerReadsFeed(std::string_view group, const GroupScan& scan)
+bool handlerReadsFeed(const GroupScan& scan)
 {
     const bool hasM = scan.firstM != std::string_view::npos;
     const bool hasG = scan.firstG != std::string_view::npos;
@@ -434,9 +404,10 @@ bool handlerReadsFeed(std::string_view group, const GroupScan& scan)
         return scan.hasAxis && (mode == kMotionFeed || mode == kMotionArcCW ||
                                 mode == kMotionArcCCW || mode == kMotionDrill);
     }
-    long code = 0;
-    if (hasM || !readCode(group, scan.firstG, code))
+    const CodeWord word = scan.code;
+    if (hasM || !scan.codeKnown || word.tenths % 10 != 0)
         return false;
+    const long code = word.tenths / 10;
     return (code >= 1 && code <= 3) || code == 73 || (code >= 81 && code <= 83) || code == 93 ||
            code == 95;
 }
@@ -461,12 +432,20 @@ bool onlyLeftOverWords(std::string_view group)
 
 // The M code that a group's handler runs (an M word wins over a G word), or
 // -1 when the group has none.
-long mCodeOf(std::string_view group, const GroupScan& scan)
+long mCodeOf(const GroupScan& scan)
 {
-    long code = -1;
-    if (scan.firstM == std::string_view::npos || !readCode(group, scan.firstM, code))
+    if (scan.firstM == std::string_view::npos || !scan.codeKnown || scan.code.tenths % 10 != 0)
         return -1;
-    return code;
+    return scan.code.tenths / 10;
+}
+
+// The G code of a group without an M code, when it is one of the motion
+// group.
+bool motionCodeOf(const GroupScan& scan, CodeWord& code)
+{
+    code = scan.code;
+    return scan.firstM == std::string_view::npos && scan.firstG != std::string_view::npos &&
+           scan.codeKnown && isMotionGroup(code);
 }
 
 // The T and S words of a group whose handler does not read them (all but
@@ -480,7 +459,7 @@ bool takeToolAndSpeed(std::string_view group, const GroupScan& scan, GroupOutcom
         scan.firstM != std::string_view::npos || scan.firstG != std::string_view::npos;
     if (outcome == GroupOutcome::Rejected && hasCode)
         return false;
-    const long mCode = mCodeOf(group, scan);
+    const long mCode = mCodeOf(scan);
     bool taken = false;
     if (mCode != 6 && takeToolWord(group))
         taken = true;
@@ -489,20 +468,21 @@ bool takeToolAndSpeed(std::string_view group, const GroupScan& scan, GroupOutcom
     return taken;
 }
 
-GroupOutcome dispatchScanned(std::string_view group, CommandLines& lines)
+GroupOutcome dispatchScanned(std::string_view group, const GroupScan& scan, CommandLines& lines)
 {
-    const GroupScan scan = scanGroup(group);
     if (scan.untranslatable) {
         groupReason = scan.refusal;
+        if (CodeWord code; motionCodeOf(scan, code))
+            enterUntranslatedMotion(code);
         return GroupOutcome::Rejected;
     }
     // Decided before the group runs: its code may change the motion mode.
-    const bool feedLeftOver = scan.hasFeed && !handlerReadsFeed(group, scan);
+    const bool feedLeftOver = scan.hasFeed && !handlerReadsFeed(scan);
     GroupOutcome outcome = dispatchCodeAndMove(group, scan, lines);
     // An F word sets the feed of the feed moves that follow, whatever else
     // the group does: "G20 F6", "G0 X0 Y0 F30", "F16 S3500 M3", "F250."
     // alone. It is read after the group's code, in the units that code may
-    // just have set. The F of a code that is not translated ("G94 F100")
+    // just have set. The F of a code that is not translated ("G55 F100")
     // still takes effect, and the group is reported for its code.
     bool tookWords = feedLeftOver && takeFeedWord(group);
     if (scan.hasToolOrSpeed && takeToolAndSpeed(group, scan, outcome, lines))
@@ -518,13 +498,11 @@ GroupOutcome dispatchScanned(std::string_view group, CommandLines& lines)
     return outcome;
 }
 
-} // namespace
-
-GroupOutcome dispatchWordGroup(std::string_view group, CommandLines& lines)
+GroupOutcome dispatchWithScan(std::string_view group, const GroupScan& scan, CommandLines& lines)
 {
     groupReason = ReportReason::None;
     groupNote = ReportReason::None;
-    GroupOutcome outcome = dispatchScanned(group, lines);
+    GroupOutcome outcome = dispatchScanned(group, scan, lines);
     if (outcome == GroupOutcome::Translated && groupNote != ReportReason::None) {
         outcome = GroupOutcome::Partly;
         groupReason = groupNote;
@@ -536,9 +514,46 @@ GroupOutcome dispatchWordGroup(std::string_view group, CommandLines& lines)
     return outcome;
 }
 
+} // namespace
+
+// A motion code that is not translated leaves a motion mode that nothing
+// continues: coordinates alone are then reported, and do not move the tool
+// in the mode that was in force before. A refused block of a translated
+// code (G1 Z#2, a G81 without R) is one: where its move would have taken
+// the tool is not known.
+void enterUntranslatedMotion(CodeWord code)
+{
+    modalState.motionMode = kMotionUntranslated;
+    modalState.untranslatedMotion = code;
+}
+
+GroupOutcome dispatchWordGroup(std::string_view group, CommandLines& lines)
+{
+    return dispatchWithScan(group, scanGroup(group), lines);
+}
+
+bool dispatchBlock(std::string_view block, CommandLines& lines, GroupOutcome& outcome)
+{
+    const GroupScan scan = scanGroup(block);
+    if (scan.codes > 1)
+        return false;
+    outcome = dispatchWithScan(block, scan, lines);
+    return true;
+}
+
 ReportReason lastGroupReason()
 {
     return groupReason;
+}
+
+ReportInfo groupReport(GroupOutcome outcome)
+{
+    ReportInfo info{groupReason, outcome == GroupOutcome::Partly};
+    if (groupReason == ReportReason::ContinuesUntranslatedMotion) {
+        const std::string code = codeText(modalState.untranslatedMotion);
+        code.copy(info.code.data(), info.code.size() - 1);
+    }
+    return info;
 }
 
 CommandLines dispatchWordGroup(std::string_view group)

@@ -28,8 +28,6 @@ const char* reasonText(ReportReason reason)
         return "radius-form arc without a circle";
     case ReportReason::ValueOutOfRange:
         return "value out of range";
-    case ReportReason::FrontWords:
-        return "words in front of the first of several codes";
     case ReportReason::ArcWithoutCentre:
         return "arc without centre (no I, J, K of its plane, no R)";
     case ReportReason::SlowFeed:
@@ -40,6 +38,22 @@ const char* reasonText(ReportReason reason)
         return "feed move before any F: runs at the start speed 5.2 mm/s";
     case ReportReason::ControlByte:
         return "control byte in the line";
+    case ReportReason::TwoCodesOfOneGroup:
+        return "two codes of one modal group on the line";
+    case ReportReason::AxisWordsTwice:
+        return "axis words with both G28/G30 and a motion code";
+    case ReportReason::ContinuesUntranslatedMotion:
+        return "continues an untranslated motion code";
     }
     return "unsupported code";
+}
+
+std::string reasonText(const ReportInfo& info)
+{
+    std::string text = reasonText(info.reason);
+    if (info.code[0] != '\0') {
+        text.push_back(' ');
+        text.append(info.code.data());
+    }
+    return text;
 }

@@ -206,6 +206,8 @@ class TForm1 : public QMainWindow {
     ProgramExtent extent_;
     int travelLine_ = -1;
     TravelExcess travelExcess_;
+    // The codes the last run accepted without effect ("G40", "M8").
+    QStringList withoutEffect_;
     bool closeAfterRun_ = false;
     bool settingSourceRow_ = false;  // a selection set by code, not by a click
     int sourceSelectionChanges_ = 0; // counts selection changes of Source

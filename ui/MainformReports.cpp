@@ -18,7 +18,7 @@
 
 QString TForm1::runResultStatus() const
 {
-    const RunResult result{reportedLines(), isEmptyProgram(sourceLines())};
+    const RunResult result{reportedLines(), isEmptyProgram(sourceLines()), withoutEffect_};
     return runResultParts(language_, result).join(QStringLiteral(" \u2013 "));
 }
 
@@ -40,7 +40,7 @@ void TForm1::updateStatusLine(int position)
         const std::vector<ReportedLines::Group> groups = reports.groupsOf(line);
         if (!groups.empty())
             text += windowText(l, WindowText::ReportedLineReason)
-                        .arg(reportReasonText(l, groups.front().info.reason));
+                        .arg(reportReasonText(l, groups.front().info));
     } else {
         text = runResultStatus();
     }

@@ -159,6 +159,7 @@ void TForm1::runConversion()
     StatusLine->clear();
     extent_ = ProgramExtent{};
     travelLine_ = -1;
+    withoutEffect_.clear();
 
     CommandLines output;
     std::vector<int32_t> map;
@@ -177,6 +178,8 @@ void TForm1::runConversion()
     }
     lineMap_ = std::move(map);
     extent_ = runExtent();
+    for (const std::string& code : codesWithoutEffect())
+        withoutEffect_ << QString::fromStdString(code);
     destModel_->setLines(std::move(output));
     sourceModel_->setHighlightedRow(-1);
     sourceModel_->reportsChanged();

@@ -34,8 +34,6 @@ constexpr ReasonRow kReasons[] = {
      "Bogen mit Radiusangabe ohne möglichen Kreis", "radius-form arc without a circle"},
     {ReportReason::ValueOutOfRange, "valeur hors limites", "Wert außerhalb des zulässigen Bereichs",
      "value out of range"},
-    {ReportReason::FrontWords, "mots placés devant le premier de plusieurs codes",
-     "Wörter vor dem ersten von mehreren Codes", "words in front of the first of several codes"},
     {ReportReason::ArcWithoutCentre, "arc sans centre (ni I, J, K de son plan, ni R)",
      "Kreisbogen ohne Mittelpunkt (kein I, J, K seiner Ebene, kein R)",
      "arc without centre (no I, J, K of its plane, no R)"},
@@ -49,6 +47,13 @@ constexpr ReasonRow kReasons[] = {
      "feed move before any F: runs at the start speed 5.2 mm/s"},
     {ReportReason::ControlByte, "caractère de contrôle dans la ligne", "Steuerzeichen in der Zeile",
      "control byte in the line"},
+    {ReportReason::TwoCodesOfOneGroup, "deux codes d'un même groupe modal sur la ligne",
+     "zwei Codes derselben modalen Gruppe in der Zeile", "two codes of one modal group on the line"},
+    {ReportReason::AxisWordsTwice, "coordonnées à la fois pour G28/G30 et pour un code de mouvement",
+     "Achsworte zugleich für G28/G30 und einen Bewegungscode",
+     "axis words with both G28/G30 and a motion code"},
+    {ReportReason::ContinuesUntranslatedMotion, "suite d'un code de mouvement non traduit",
+     "Fortsetzung eines nicht übersetzten Bewegungscodes", "continues an untranslated motion code"},
 };
 
 } // namespace
@@ -63,4 +68,12 @@ QString reportReasonText(int language, ReportReason reason)
     }
     // A reason added to the engine and not yet here: its English words.
     return QString::fromUtf8(reasonText(reason));
+}
+
+QString reportReasonText(int language, const ReportInfo& info)
+{
+    QString text = reportReasonText(language, info.reason);
+    if (info.code[0] != '\0')
+        text += QLatin1Char(' ') + QString::fromLatin1(info.code.data());
+    return text;
 }

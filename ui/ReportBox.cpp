@@ -55,7 +55,7 @@ BoxRequest reportBoxRequest(const ReportBoxContent& c)
                                                : WindowText::ReportNotTranslated)
                        .arg(group);
     text += QLatin1Char('\n') +
-            windowText(l, WindowText::ReportReasonLine).arg(reportReasonText(l, c.info.reason));
+            windowText(l, WindowText::ReportReasonLine).arg(reportReasonText(l, c.info));
     if (c.info.partly)
         text += QLatin1Char('\n') + windowText(l, WindowText::ReportPartlyNote);
     QString informative = c.lineText;
@@ -83,5 +83,5 @@ QString reportToolTipEntry(int language, std::string_view group, bool cut, Repor
         shown += QChar(0x2026);
     return windowText(language, info.partly ? WindowText::ToolTipPartlyTranslated
                                             : WindowText::ToolTipNotTranslated)
-        .arg(shown, reportReasonText(language, info.reason));
+        .arg(shown, reportReasonText(language, info));
 }

@@ -25,5 +25,8 @@ QStringList runResultParts(int language, const RunResult& result)
         parts << windowText(language, WindowText::EmptyProgramStatus);
     if (!result.emptyProgram || result.reports.groupCount() > 0)
         parts << reportCountText(language, result.reports);
+    if (!result.withoutEffect.isEmpty())
+        parts << windowText(language, WindowText::WithoutEffectStatus)
+                     .arg(result.withoutEffect.join(QLatin1Char(' ')));
     return parts;
 }

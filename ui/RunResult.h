@@ -11,6 +11,8 @@ class ReportedLines;
 struct RunResult {
     const ReportedLines& reports;
     bool emptyProgram = false; // no line holds anything but blanks
+    // The codes accepted without effect on this machine ("G40", "M8").
+    QStringList withoutEffect = {};
 };
 
 // The parts, in the order they are shown, in `language`.

@@ -76,6 +76,8 @@ constexpr TextRow kTexts[] = {
     {WindowText::PreviewExtent, "Programme\u00a0: X %1 à %2, Y %3 à %4, Z %5 à %6 mm",
      "Programm: X %1 bis %2, Y %3 bis %4, Z %5 bis %6 mm",
      "Program: X %1 to %2, Y %3 to %4, Z %5 to %6 mm"},
+    {WindowText::WithoutEffectStatus, "Sans effet sur cette machine : %1",
+     "Ohne Wirkung auf dieser Maschine: %1", "No effect on this machine: %1"},
 };
 // clang-format on
 

@@ -39,6 +39,7 @@ enum class WindowText {
     RecentFilesNone,
     ReportedLineReason,    // " – %1" after the "reported line n of N" status
     PreviewExtent,         // the program's extent, X %1 to %2, Y %3 to %4, Z %5 to %6
+    WithoutEffectStatus,   // "%1" the codes a run accepted without effect
 };
 
 // The text in `language` (0 French, 1 German, 2 English; any other value

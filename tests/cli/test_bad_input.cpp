@@ -112,11 +112,12 @@ std::vector<InputCase> inputCases()
         // Every blank line is an empty word group, reported as such; --quiet
         // keeps ten million reports out of the test log, --strict still
         // counts them.
+        // A blank line is no report.
         {"TenMillionBlankLines",
          [] { return std::string(10'000'000, '\n'); },
          noSettings,
-         {"--quiet", "--strict"},
-         3,
+         {"--strict"},
+         0,
          {},
          {}},
         // A number may have 27 characters; a longer one is refused.

@@ -109,11 +109,11 @@ TEST(Converter, DashWritesTheCommandFileToStandardOutput)
 TEST(Converter, ReadsTheProgramFromStandardInput)
 {
     TempDir dir;
-    std::string input = dir.write("p.nc", "G0 X1 Y2\nG64\n");
+    std::string input = dir.write("p.nc", "G0 X1 Y2\nG55\n");
     Outcome run = runConverter({"--settings", dir.defaultSettings(), "-"}, input);
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_NE(run.out.find("PA 40,80;\r\n"), std::string::npos);
-    EXPECT_EQ(run.err, "<stdin>:2: ignored \"G64\": unsupported code\n");
+    EXPECT_EQ(run.err, "<stdin>:2: ignored \"G55\": unsupported code\n");
 }
 
 TEST(Converter, OutputOptionSpellings)
@@ -155,15 +155,15 @@ TEST(Converter, LineMapHasOneEntryPerSourceLine)
 {
     TempDir dir;
     // Line 3 is a comment, line 4 holds an ignored group beside a move, line
-    // 5 is empty (reported), and the last line has no line break.
-    std::string input = dir.write("p.nc", "G0 X1\r\nG1 X2 F60\r\n(note)\r\nG0 X3 M8\r\n\r\nG0 Y1");
+    // 5 is empty (as a comment), and the last line has no line break.
+    std::string input = dir.write("p.nc", "G0 X1\r\nG1 X2 F60\r\n(note)\r\nG0 X3 M4\r\n\r\nG0 Y1");
     std::string map = (dir / "p.map").string();
     Outcome run =
         runConverter({"--settings", dir.defaultSettings(), "-q", "--line-map", map, input});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     // 4 header lines; G0 X1: 1 line; G1 with F: 3 speed lines + 1; the
-    // comment: none; G0 X3 with M8: rapid speeds again + 1 line, and -1.
-    EXPECT_EQ(splitLf(readFile(map)), (std::vector<std::string>{"4", "5", "9", "-1", "-1", "13"}));
+    // comment: none; G0 X3 with M4: rapid speeds again + 1 line, and -1.
+    EXPECT_EQ(splitLf(readFile(map)), (std::vector<std::string>{"4", "5", "9", "-1", "13", "13"}));
 }
 
 // The CSV must list the store exactly: compare with an independent run of the
@@ -233,24 +233,29 @@ INSTANTIATE_TEST_SUITE_P(
         ReportCase{"CleanStrict", {"--strict"}, "G0 X1\n(comment)\n%\n", 0, ""},
         ReportCase{"EachGroupWithItsLine",
                    {},
-                   "G64\nG0 X1 M8\n\ng41\nG0 X1\n",
+                   "G55\nG0 X1 M4\n\ng41 (comp)\nG0 X1\n",
                    0,
-                   "%s:1: ignored \"G64\": unsupported code\n"
-                   "%s:2: ignored \"M8\": unsupported code\n"
-                   "%s:3: ignored \"\": unsupported code\n"
+                   "%s:1: ignored \"G55\": unsupported code\n"
+                   "%s:2: ignored \"M4\": unsupported code\n"
                    "%s:4: ignored \"G41\": unsupported code\n"},
-        ReportCase{"Quiet", {"-q"}, "G64\nG0 X1\n", 0, ""},
-        ReportCase{"QuietLongForm", {"--quiet"}, "G64\nG0 X1\n", 0, ""},
-        ReportCase{"Strict", {"--strict"}, "G0 X1\nG40\n", 3,
-                   "%s:2: ignored \"G40\": unsupported code\n"},
-        ReportCase{"StrictQuiet", {"--strict", "-q"}, "G0 X1 G49\n", 3, ""},
-        // The move in front of M9 is made; the group is still reported.
+        ReportCase{"Quiet", {"-q"}, "G55\nG0 X1\n", 0, ""},
+        ReportCase{"QuietLongForm", {"--quiet"}, "G55\nG0 X1\n", 0, ""},
+        ReportCase{"Strict", {"--strict"}, "G0 X1\nG41\n", 3,
+                   "%s:2: ignored \"G41\": unsupported code\n"},
+        ReportCase{"StrictQuiet", {"--strict", "-q"}, "G0 X1 G42\n", 3, ""},
+        // Accepted without effect: no report, named by --verbose.
+        ReportCase{"WithoutEffect", {"--strict"}, "G0 X1\nG40 G49 M8\nG54\n", 0, ""},
+        ReportCase{"WithoutEffectVerbose", {"-v"}, "G0 X1\nG40 G49 M8\n\nG54\n", 0,
+                   "%s:2: no effect on this machine: M8 G40 G49\n"
+                   "%s:4: no effect on this machine: G54\n"
+                   "tolvane-convert: '%s': extent X 0.000 to 1.000, Y 0.000 to 0.000, Z 10.000 "
+                   "to 10.000 mm\n"},
+        // The move in front of M4 is made; the group is still reported.
         ReportCase{
-            "PartlyTranslatedGroup", {"--strict"}, "G0 X5\nX1 M9\n", 3,
-            "%s:2: ignored \"X1M9\": unsupported code (the rest of the group was carried out)\n"},
-        ReportCase{
-            "CoordinatesBeforeSeveralCodes", {}, "G0 X1\nX7 G90 M5\n", 0,
-            "%s:2: ignored \"X7\": words in front of the first of several codes\n"},
+            "PartlyTranslatedGroup", {"--strict"}, "G0 X5\nX1 M4\n", 3,
+            "%s:2: ignored \"X1M4\": unsupported code (the rest of the group was carried out)\n"},
+        ReportCase{"TwoCodesOfOneGroup", {}, "G0 X1\nX7 G90 G91 M5\n", 0,
+                   "%s:2: ignored \"X7G90G91M5\": two codes of one modal group on the line\n"},
         ReportCase{"ControlBytesEscaped",
                    {},
                    "G0 X1\nQ\x1b[2J\"\\\x7f\n",

@@ -115,12 +115,12 @@ TEST_P(NonAsciiNames, ProgramResultsAndSettingsKeepTheirLetters)
     const std::string settings = joinPath(base, "réglages ü.ini");
     const std::string map = joinPath(base, "carte é.map");
     const std::string csv = joinPath(base, "trajet ß.csv");
-    writeFile(pathFromUtf8(input), "G0 X10\nG64\n");
+    writeFile(pathFromUtf8(input), "G0 X10\nG55\n");
     writeFile(pathFromUtf8(settings), "[Machine]\r\nPas de vis X=3\r\n");
 
     Outcome run = runConverter({"--settings", settings, "--line-map", map, "--path", csv, input});
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(run.err, input + ":2: ignored \"G64\": unsupported code\n");
+    EXPECT_EQ(run.err, input + ":2: ignored \"G55\": unsupported code\n");
     const fs::path output = folder / pathFromUtf8(c.output);
     ASSERT_TRUE(fs::exists(output)) << c.output;
     EXPECT_EQ(readFile(output), "OF X: 66, Y:40, Z:40;\r\nVS 50.00\r\n@ZU 30.00\r\n@ZD 30.00\r\n"
@@ -187,14 +187,14 @@ TEST_P(StandardStreams, CommandFileBytesUnchangedWhateverTheProgramsLineEnds)
     const std::string eol = GetParam().lineEnd;
     TempDir dir;
     const std::string input =
-        dir.write("p.nc", "G0 X1 Y2" + eol + "(comment)" + eol + "G1 X3 F600" + eol + "G64" + eol);
+        dir.write("p.nc", "G0 X1 Y2" + eol + "(comment)" + eol + "G1 X3 F600" + eol + "G55" + eol);
     const std::string map = utf8FromPath(dir / "p.map");
     Outcome run =
         runConverter({"--settings", dir.defaultSettings(), "--line-map", map, "-"}, input);
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out, "OF X: 40, Y:40, Z:40;\r\nVS 50.00\r\n@ZU 30.00\r\n@ZD 30.00\r\n"
                        "PA 40,80;\r\nVS  9.90;\r\n@ZU  9.90;\r\n@ZD  9.90;\r\nPA 120,80;\r\n");
-    EXPECT_EQ(run.err, "<stdin>:4: ignored \"G64\": unsupported code\n");
+    EXPECT_EQ(run.err, "<stdin>:4: ignored \"G55\": unsupported code\n");
     EXPECT_EQ(readFile(dir / "p.map"), "4\n5\n5\n-1\n");
 }
 

@@ -107,7 +107,11 @@ TEST(Arc, WithoutCentreIsRefusedAndChangesNothing)
         const ModalState before = modalState;
         EXPECT_EQ(dispatchWordGroup(groups.back()), CommandLines{"error"}) << groups.back();
         EXPECT_EQ(lastGroupReason(), ReportReason::ArcWithoutCentre) << groups.back();
-        EXPECT_EQ(modalState.motionMode, before.motionMode) << groups.back();
+        // A refused G2 or G3 leaves a mode that nothing continues; a refused
+        // line of coordinates leaves the mode as it was.
+        const bool code = groups.back()[0] == 'G';
+        EXPECT_EQ(modalState.motionMode, code ? kMotionUntranslated : before.motionMode)
+            << groups.back();
         EXPECT_EQ(modalState.currentX, before.currentX) << groups.back();
         EXPECT_EQ(modalState.currentY, before.currentY) << groups.back();
     }
@@ -143,7 +147,7 @@ TEST(Arc, OutOfStepRangeIsRejectedUnchanged)
         EXPECT_EQ(run({group}), CommandLines{"error"}) << group;
         EXPECT_EQ(modalState.currentX, before.currentX);
         EXPECT_EQ(modalState.currentSpeed, before.currentSpeed);
-        EXPECT_EQ(modalState.motionMode, kMotionFeed);
+        EXPECT_EQ(modalState.motionMode, kMotionUntranslated);
         EXPECT_EQ(trajectoryStore->getSegments().size(), 1u);
     }
 }
@@ -181,7 +185,9 @@ TEST_P(OffCircle, RefusedBeyondBothBounds)
     EXPECT_EQ(modalState.currentY, before.currentY) << c.name;
     EXPECT_EQ(modalState.currentZ, before.currentZ) << c.name;
     EXPECT_EQ(modalState.currentSpeed, before.currentSpeed) << c.name;
-    EXPECT_EQ(modalState.motionMode, before.motionMode) << c.name;
+    EXPECT_EQ(modalState.motionMode, std::string(c.arc)[0] == 'G' ? kMotionUntranslated
+                                                                   : before.motionMode)
+        << c.name;
     EXPECT_EQ(trajectoryStore->getSegments().size(), segments) << c.name;
 }
 

@@ -68,10 +68,10 @@ TEST(TranslateBlock, ReportsRejectedGroupAndKeepsTheOthers)
     CommandLines out;
     int32_t entry = 7;
     std::vector<std::string> reported;
-    translateBlock("G0X1M8", out, entry, [&](const std::string& g) { reported.push_back(g); });
+    translateBlock("G0X1M4", out, entry, [&](const std::string& g) { reported.push_back(g); });
     EXPECT_EQ(out, CommandLines{"PA 40,0;"});
     EXPECT_EQ(entry, -1);
-    EXPECT_EQ(reported, std::vector<std::string>{"M8"});
+    EXPECT_EQ(reported, std::vector<std::string>{"M4"});
 }
 
 TEST(TranslateBlock, CommaIsADecimalPoint)

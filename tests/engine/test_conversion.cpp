@@ -29,10 +29,10 @@ TEST(Conversion, HeaderFollowsSettings)
 
 TEST(Conversion, LineMapWithCommentsReportsAndEmptyLines)
 {
-    // A bare S sets the spindle speed and is no report.
-    auto r = enginetest::convert({"G0 X1", "(comment)", "G0 X2", "", "G0X3 M8", "S100", "G0 X4"});
-    EXPECT_EQ(r.lineMap, (std::vector<int32_t>{4, 5, 5, -1, -1, 7, 7}));
-    EXPECT_EQ(r.ignored, (std::vector<std::pair<int, std::string>>{{3, ""}, {4, "M8"}}));
+    // A bare S sets the spindle speed and is no report, nor is a blank line.
+    auto r = enginetest::convert({"G0 X1", "(comment)", "G0 X2", "", "G0X3 M4", "S100", "G0 X4"});
+    EXPECT_EQ(r.lineMap, (std::vector<int32_t>{4, 5, 5, 6, -1, 7, 7}));
+    EXPECT_EQ(r.ignored, (std::vector<std::pair<int, std::string>>{{4, "M4"}}));
     EXPECT_EQ(r.lines, (CommandLines{"PA 40,0;", "PA 80,0;", "PA 120,0;", "PA 160,0;"}));
 }
 
@@ -52,9 +52,9 @@ TEST(Conversion, ObserverSeesTheRunInOrder)
     resetEngineForProgramStart();
     CommandLines out;
     std::vector<int32_t> map;
-    runConversion({"G0X1", "M8"}, "40", "40", "40", out, map, trace);
+    runConversion({"G0X1", "M4"}, "40", "40", "40", out, map, trace);
     EXPECT_EQ(trace.calls, (std::vector<std::string>{"start 2", "highlight 0", "highlight -1",
-                                                     "progress 0", "highlight 1", "report 1 M8",
+                                                     "progress 0", "highlight 1", "report 1 M4",
                                                      "highlight -1", "progress 1", "end"}));
 }
 

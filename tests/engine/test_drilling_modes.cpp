@@ -206,12 +206,14 @@ TEST(CycleWords, HolesOfThePcbPatternAreDrilled)
 
 TEST(CycleWords, RejectedCycleBlockChangesNothing)
 {
-    // A rejected block neither carries its words nor records an initial level.
+    // A rejected block neither carries its words nor records an initial
+    // level; it ends the cycle mode: coordinates alone drill nothing.
     startRun();
     run({"G0Z5", "G98", "G81X1Z-2R1F100"});
     EXPECT_EQ(dispatchWordGroup("G81X2Z-3R60000000"), CommandLines{"error"});
     EXPECT_EQ(dispatchWordGroup("G81X60000000Z-4R2"), CommandLines{"error"});
-    const CommandLines lines = run({"G81X3"});
+    EXPECT_EQ(dispatchWordGroup("X3"), CommandLines{"error"});
+    const CommandLines lines = run({"G81X3Z-2R1"});
     EXPECT_EQ(lines.back(), "@ZA -200;");
     EXPECT_EQ(lines[lines.size() - 2], "@ZA 80;");
     EXPECT_EQ(lines[lines.size() - 4], "@ZA -40;");

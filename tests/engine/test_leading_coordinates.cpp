@@ -1,8 +1,8 @@
 // Coordinates written in front of a block's one code ("Z2 S10000 M3",
 // "Z25. M9", "X10 G91"): the code acts first (for M2 and M30, which end the
 // program, last), then the coordinates move the tool in the motion mode in
-// force. A block of several codes keeps no text in front of the first one;
-// coordinates there are reported instead of vanishing.
+// force. In a block of several codes they are words of the line like any
+// other (test_word_order).
 #include <gtest/gtest.h>
 
 #include "tests/engine/EngineTestUtil.h"
@@ -45,10 +45,10 @@ INSTANTIATE_TEST_SUITE_P(
         // An unsupported code is reported, the retract is kept, and the
         // return home starts from its height.
         LeadingCase{"unsupported code",
-                    {"Z25. M09", "G28 X0 Y0"},
+                    {"Z25. M04", "G28 X0 Y0"},
                     {"@ZA -1000;", "PA 0,0;", "@HM;"},
                     {-1, 7},
-                    {{0, "Z25.M09"}}},
+                    {{0, "Z25.M04"}}},
         // A mode code takes effect first: X10 is then incremental.
         LeadingCase{"mode code", {"X10 G91", "X1"}, {"PA 600,0;", "PA 640,0;"}, {6, 7}, {}},
         LeadingCase{"units code", {"X1 G20"}, {"PA 1016,0;"}, {6}, {}},
@@ -82,29 +82,31 @@ INSTANTIATE_TEST_SUITE_P(
         LeadingCase{
             "move refused, code kept", {"X60000000 M5"}, {"@SS 0;"}, {-1}, {{0, "X60000000M5"}}},
         LeadingCase{
-            "both refused", {"X60000000 M8", "M5"}, {"@SS 0;"}, {-1, 6}, {{0, "X60000000M8"}}},
+            "both refused", {"X60000000 M4", "M5"}, {"@SS 0;"}, {-1, 6}, {{0, "X60000000M4"}}},
         LeadingCase{"decimal comma", {"Z2,5 M5"}, {"@SS 0;", "@ZA -100;"}, {6}, {}},
-        // Several codes: the text in front of the first one is no group's.
+        // Several codes: every word is the line's; the spindle stops first.
         LeadingCase{"several codes, coordinates in front",
                     {"X9 G0 Y1 M5"},
-                    {"PA 200,40;", "@SS 0;"},
-                    {-1},
-                    {{0, "X9"}}},
+                    {"@SS 0;", "PA 360,40;"},
+                    {6},
+                    {}},
         LeadingCase{"several codes, other words in front",
                     {"S500 G0 Y1 M5"},
-                    {"PA 200,40;", "@SS 0;"},
+                    {"@SS 0;", "PA 200,40;"},
                     {6},
-                    {}}));
+                    {}},
+        // Coordinates after a code that is not a motion code move as well.
+        LeadingCase{"coordinates after a mode code", {"G91 X1", "G17 Z1"}, {"PA 240,0;", "@ZA -240;"}, {6, 7}, {}}));
 
 TEST(LeadingCoordinates, DispatcherTellsAPartlyTranslatedGroup)
 {
     enginetest::startRun();
     CommandLines lines;
-    EXPECT_EQ(dispatchWordGroup("Z2M9", lines), GroupOutcome::Partly);
+    EXPECT_EQ(dispatchWordGroup("Z2M4", lines), GroupOutcome::Partly);
     EXPECT_EQ(lines, CommandLines{"@ZA -80;"});
-    EXPECT_EQ(dispatchWordGroup("Z3M8"), (CommandLines{"error", "@ZA -120;"}));
+    EXPECT_EQ(dispatchWordGroup("Z3M48"), (CommandLines{"error", "@ZA -120;"}));
     EXPECT_EQ(dispatchWordGroup("Z4M5", lines), GroupOutcome::Translated);
-    EXPECT_EQ(dispatchWordGroup("X60000000M9", lines), GroupOutcome::Rejected);
+    EXPECT_EQ(dispatchWordGroup("X60000000M4", lines), GroupOutcome::Rejected);
     EXPECT_EQ(lines, (CommandLines{"@ZA -80;", "@SS 0;", "@ZA -160;"}));
     // A G in front of the M word: not coordinates alone, the M code as always.
     EXPECT_EQ(dispatchWordGroup("GX1M5", lines), GroupOutcome::Translated);

@@ -158,7 +158,7 @@ TEST(RadiusArc, RejectedBeforeAnythingChanges)
         EXPECT_EQ(modalState.currentZ, before.currentZ) << group;
         EXPECT_EQ(modalState.feedRate, before.feedRate) << group;
         EXPECT_EQ(modalState.currentSpeed, before.currentSpeed) << group;
-        EXPECT_EQ(modalState.motionMode, kMotionFeed) << group;
+        EXPECT_EQ(modalState.motionMode, kMotionUntranslated) << group;
         EXPECT_EQ(trajectoryStore->segmentCount(), segments) << group;
     }
 }

@@ -126,7 +126,7 @@ class LanguageTest : public MainformTest {
             // The program's own texts, beside the file's numbered ones.
             for (int t = 0; t <= static_cast<int>(WindowText::PreviewExtent); ++t)
                 tables[l][1000 + t] = windowText(l, static_cast<WindowText>(t));
-            for (int r = 0; r <= static_cast<int>(ReportReason::FrontWords); ++r)
+            for (int r = 0; r <= static_cast<int>(kLastReportReason); ++r)
                 tables[l][2000 + r] = reportReasonText(l, static_cast<ReportReason>(r));
         }
     }
@@ -243,7 +243,7 @@ class LanguageTest : public MainformTest {
         collect(form.get(), shown);
         // Report boxes, a marked line's tooltip, the status line.
         boxes.clear();
-        openProgram("G0 X1\nM8\n\n");
+        openProgram("G0 X1\nM4\nG41\n");
         collect(form.get(), shown);
         const QModelIndex marked = form->Source->model()->index(1, 0);
         shown << marked.data(Qt::ToolTipRole).toString();
@@ -345,7 +345,7 @@ TEST_F(LanguageTest, MessageBoxButtonsAndQtsOwnTextsFollowTheLanguage)
             box->buttons().constLast()->click(); // skip the rest
         });
         answer.start();
-        openProgram("M8\nM9\n");
+        openProgram("M4\nM48\n");
         answer.stop();
         setMessageBoxHandler([this](QWidget*, const BoxRequest& request) {
             boxes.push_back(request);
@@ -354,7 +354,7 @@ TEST_F(LanguageTest, MessageBoxButtonsAndQtsOwnTextsFollowTheLanguage)
         ASSERT_EQ(seen.size(), 3);
         EXPECT_EQ(seen[0], tables[c.language][20]) << "OK";
         EXPECT_EQ(seen[1], QString::fromUtf8(c.skip));
-        EXPECT_EQ(seen[2], tables[c.language][37].arg("1", "M8") + "\n\n" +
+        EXPECT_EQ(seen[2], tables[c.language][37].arg("1", "M4") + "\n\n" +
                                windowText(c.language, WindowText::ReportCount).arg("1", "2"));
     }
 }

@@ -64,7 +64,7 @@ std::vector<ProgramCase> programCases()
          2,
          {"PA 40,40;", "PA 80,40;"},
          {}},
-        {"TenMillionBlankLines", [] { return std::string(10'000'000, '\n'); }, 1, {}, {""}, true},
+        {"TenMillionBlankLines", [] { return std::string(10'000'000, '\n'); }, 0, {}, {}},
         {"Numbers27And28Characters",
          text("G1X000000000000000000000000010\nG1X0000000000000000000000000010\n"
               "G0Y-0000000000000000000000001\nG0Y1.00000000000000000000000000\n"),

@@ -174,7 +174,7 @@ TEST_F(MainformTest, AboutBoxAtStartUpOnly)
     EXPECT_EQ(dialogs, (std::vector<std::string>{"TAboutBox"}));
     EXPECT_EQ(w.Ofx->text(), "66");
 
-    openProgram("M8\n");
+    openProgram("M4\n");
     events.clear();
     acceptDialog = "TForm2";
     writeSettings("[About]\nAffiche=0\n[Langue]\ncurrent=2\n[GB]\n26=Ignored code\n");
@@ -182,7 +182,7 @@ TEST_F(MainformTest, AboutBoxAtStartUpOnly)
     // The settings are read again (without the About box), then the menus,
     // then the program is translated again.
     EXPECT_EQ(events, (std::vector<std::string>{
-                          "dialog:TForm2", "box:Not translated: M8\nReason: unsupported code."}));
+                          "dialog:TForm2", "box:Not translated: M4\nReason: unsupported code."}));
     EXPECT_EQ(w.Ofx->text(), "40");
 
     events.clear();

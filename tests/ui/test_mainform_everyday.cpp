@@ -61,7 +61,7 @@ TEST(ReportBoxText, SaysWhatHappenedWhyWhereAndHowMany)
 
 TEST(ReportReasonTexts, EveryReasonHasItsWordsInEachLanguage)
 {
-    for (int r = 0; r <= static_cast<int>(ReportReason::FrontWords); ++r) {
+    for (int r = 0; r <= static_cast<int>(kLastReportReason); ++r) {
         const auto reason = static_cast<ReportReason>(r);
         EXPECT_EQ(reportReasonText(2, reason), QString::fromUtf8(reasonText(reason))) << r;
         for (int l : {0, 1})

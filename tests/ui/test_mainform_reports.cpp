@@ -92,14 +92,14 @@ TEST_F(MainformTest, EachBoxNamesItsLineAndShowsIt)
         const char* group;
         QString informative;
     };
-    const std::string longLine = "G64" + std::string(9000, 'P');
+    const std::string longLine = "G55" + std::string(9000, 'P');
     const Case cases[] = {
-        {"G64 P0.01", "G64 P0.01", nbsp("Ligne 1~: G64 P0.01")},
-        {"", "(ligne vide)", nbsp("Ligne 2~: (ligne vide)")},
-        {"  \t ", "(ligne vide)", nbsp("Ligne 3~: (ligne vide)")}, // blanks only
-        {"N10", "(ligne vide)", nbsp("Ligne 4~: N10")}, // an empty group of a line that is not
-        {"g0 x1 m8 (coolant)", "M8", nbsp("Ligne 5~: g0 x1 m8 (coolant)")},
-        {longLine, nullptr, nbsp("Ligne 6~: G64") + QString(4093, 'P') + QChar(0x2026)},
+        {"G55 P0.01", "G55 P0.01", nbsp("Ligne 1~: G55 P0.01")},
+        {"G42", "G42", nbsp("Ligne 2~: G42")},
+        {"G56 (offset)", "G56", nbsp("Ligne 3~: G56 (offset)")}, // no comment mark in the group
+        {"N10 G57", "G57", nbsp("Ligne 4~: N10 G57")},
+        {"g0 x1 m4 (ccw)", "M4", nbsp("Ligne 5~: g0 x1 m4 (ccw)")},
+        {longLine, nullptr, nbsp("Ligne 6~: G55") + QString(4093, 'P') + QChar(0x2026)},
     };
     std::string program;
     for (const Case& c : cases)
@@ -120,7 +120,7 @@ TEST_F(MainformTest, EachBoxNamesItsLineAndShowsIt)
 
 TEST_F(MainformTest, ReportedLinesAreMarkedWhetherTheBoxesWereShownOrSkipped)
 {
-    const std::string program = "G0 X1\nM8\nG0 X2 G64\n\nG0 X3\nG64 M9\n";
+    const std::string program = "G0 X1\nM4\nG0 X2 G55\nG41\nG0 X3\nG55 M48\n";
     for (const bool skip : {false, true}) {
         boxes.clear();
         onBox = [skip](const BoxRequest&) { return skip ? BoxAnswer::Second : BoxAnswer::Ok; };
@@ -136,12 +136,13 @@ TEST_F(MainformTest, ReportedLinesAreMarkedWhetherTheBoxesWereShownOrSkipped)
         };
         const Row rows[] = {
             {0, {}},
-            {1, nbsp("Non traduit~: M8 (code non pris en charge)")},
-            {2, nbsp("Non traduit~: G64 (code non pris en charge)")},
-            {3, nbsp("Non traduit~: (ligne vide) (code non pris en charge)")},
+            {1, nbsp("Non traduit~: M4 (code non pris en charge)")},
+            {2, nbsp("Non traduit~: G55 (code non pris en charge)")},
+            {3, nbsp("Non traduit~: G41 (code non pris en charge)")},
             {4, {}},
-            {5, nbsp("Non traduit~: G64 (code non pris en charge)\n"
-                     "Non traduit~: M9 (code non pris en charge)")},
+            // In the order they act: M48 before G55.
+            {5, nbsp("Non traduit~: M48 (code non pris en charge)\n"
+                     "Non traduit~: G55 (code non pris en charge)")},
         };
         for (const Row& r : rows) {
             const QModelIndex index = model.index(r.row);
@@ -166,9 +167,14 @@ TEST_F(MainformTest, StatusLineCountsTheIgnoredGroups)
         nbsp(" \u2013 F8~: ligne signal\u00e9e suivante, Maj+F8~: pr\u00e9c\u00e9dente");
     const Case cases[] = {
         {"G0 X1\n", QString::fromUtf8("Aucun code ignor\u00e9")},
-        {"G0 X1\nM8\n", QString::fromUtf8("1 code ignor\u00e9, ligne 2") + keys},
-        {"G0 X1\nM8 M9 G64\n", QString::fromUtf8("3 codes ignor\u00e9s, ligne 2") + keys},
-        {"M8\nM9\n", QString::fromUtf8("2 codes ignor\u00e9s sur 2 lignes") + keys},
+        {"G0 X1\nM4\n", QString::fromUtf8("1 code ignor\u00e9, ligne 2") + keys},
+        {"G0 X1\nM4 M48 G55\n", QString::fromUtf8("3 codes ignor\u00e9s, ligne 2") + keys},
+        {"M4\nM48\n", QString::fromUtf8("2 codes ignor\u00e9s sur 2 lignes") + keys},
+        // The codes accepted without effect are named, each once, in code order.
+        {"G0 X1 M8\nG40\nM9\n", QString::fromUtf8("Aucun code ignor\u00e9 \u2013 Sans effet "
+                                                    "sur cette machine : G40 M8 M9")},
+        {"G0 X1\nM4\nG54\n", QString::fromUtf8("1 code ignor\u00e9, ligne 2 \u2013 Sans effet sur "
+                                               "cette machine : G54") + keys},
     };
     TForm1& w = makeForm();
     EXPECT_TRUE(w.StatusLine->text().isEmpty()) << "nothing to say before a run";
@@ -192,7 +198,7 @@ TEST_F(MainformTest, F8AndShiftF8WalkTheReportedLinesRound)
 
     // Lines 1 and 4 are reported; line 3 is a move that line 4's report
     // makes the block of.
-    openProgram("G0 X1\nM8\nG0 X2\nG0 X3\nG64\nG0 X4\n");
+    openProgram("G0 X1\nM4\nG0 X2\nG0 X3\nG55\nG0 X4\n");
     ASSERT_EQ(reportedRows(w), (std::vector<int>{1, 4}));
     struct Step {
         bool next;
@@ -242,8 +248,8 @@ TEST_F(MainformTest, WhileABoxWaitsTheCommandLinesWrittenBeforeItsLineAreShown)
     std::string program;
     for (int i = 0; i < 300; ++i)
         program += "G0 X" + std::to_string(i) + "\n";
-    program += "M8\n";
-    program += "G0 Y5\nG64\n";
+    program += "M4\n";
+    program += "G0 Y5\nG55\n";
     struct Seen {
         QString lastWritten;
         bool visible;

@@ -8,7 +8,7 @@ namespace {
 
 // Line 1 has an ignored group after a move, line 2 is a comment, line 4 holds
 // only an ignored group.
-const std::string kMixedProgram = "G0 X1\nG0 X2 M8\n(comment)\nG0 X3\nM8\nG0 X4\n";
+const std::string kMixedProgram = "G0 X1\nG0 X2 M4\n(comment)\nG0 X3\nM4\nG0 X4\n";
 
 } // namespace
 
@@ -104,12 +104,12 @@ TEST_F(MainformTest, EachIgnoredGroupIsReportedOnceTheRunIsOver)
         progressShown.push_back(!w.Progress->isHidden() && w.Progress->width() == w.width());
         return BoxAnswer::Ok;
     };
-    openProgram("G0 X1\nM8\nG0 X2 G64\n\n");
+    openProgram("G0 X1\nM4\nG0 X2 G55\nG41\n");
 
     ASSERT_EQ(boxes.size(), 3u);
-    EXPECT_EQ(boxGroup(boxes[0]), "M8");
-    EXPECT_EQ(boxGroup(boxes[1]), "G64");
-    EXPECT_EQ(boxGroup(boxes[2]), "(ligne vide)"); // an empty line is one empty group
+    EXPECT_EQ(boxGroup(boxes[0]), "M4");
+    EXPECT_EQ(boxGroup(boxes[1]), "G55");
+    EXPECT_EQ(boxGroup(boxes[2]), "G41");
     for (std::size_t i = 0; i < boxes.size(); ++i) {
         EXPECT_EQ(boxes[i].caption, "Tolvane");
         // The last box has nothing left to skip.
@@ -127,9 +127,9 @@ TEST_F(MainformTest, SkippingTheRestOfTheReportsLastsOneRun)
 {
     TForm1& w = makeForm();
     onBox = [](const BoxRequest&) { return BoxAnswer::Second; };
-    openProgram("M8\nM9\nG0 X5\nG64\n");
+    openProgram("M4\nM48\nG0 X5\nG55\n");
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxGroup(boxes[0]), "M8");
+    EXPECT_EQ(boxGroup(boxes[0]), "M4");
     // The translation itself is unchanged.
     EXPECT_EQ(w.lineMap(), (std::vector<int32_t>{-1, -1, 4, -1}));
     EXPECT_EQ(w.commandLines().back(), "PA 200,0;");
@@ -147,7 +147,7 @@ TEST_F(MainformTest, ClosingWhileAReportWaitsEndsTheReports)
         EXPECT_TRUE(w.close());
         return BoxAnswer::Ok;
     };
-    openProgram("M8\nM9\nG0 X5\n");
+    openProgram("M4\nM48\nG0 X5\n");
     EXPECT_EQ(boxes.size(), 1u);
     EXPECT_EQ(w.commandLines().size(), 5u);
     EXPECT_FALSE(w.isVisible());

@@ -14,7 +14,8 @@ import tempfile
 import numpy as np
 
 _HEADER = re.compile(r"^OF X:\s*(-?\d+(?:\.\d*)?),\s*Y:\s*(-?\d+(?:\.\d*)?),\s*Z:\s*(-?\d+(?:\.\d*)?);")
-_REPORT = re.compile(r':(\d+): ignored "(.*)"$')
+# `FILE:LINE: ignored "GROUP": REASON`, the group's quotes and backslashes escaped.
+_REPORT = re.compile(r':(\d+): ignored "((?:[^"\\]|\\.)*)"')
 
 START_HEIGHT_MM = 10.0
 
@@ -29,11 +30,12 @@ class ConverterError(Exception):
 class MachineRun:
     """The converter's output for one program."""
 
-    def __init__(self, commands, line_map, reports, exit_code):
+    def __init__(self, commands, line_map, reports, exit_code, reasons=None):
         self.commands = commands        # command lines, header included
         self.line_map = line_map        # per source line: first command index, or -1
         self.reports = reports          # list of (line number from 1, group text)
         self.exit_code = exit_code
+        self.reasons = reasons or [""] * len(reports)   # the converter's reason of each
 
 
 def run_converter(converter, program, settings=None, timeout=600):
@@ -61,11 +63,13 @@ def run_converter(converter, program, settings=None, timeout=600):
         with open(lmap) as f:
             line_map = [int(v) for v in f.read().split()]
     reports = []
+    reasons = []
     for raw in proc.stderr.decode("latin-1", "replace").splitlines():
         m = _REPORT.search(raw)
         if m:
             reports.append((int(m.group(1)), m.group(2)))
-    return MachineRun(commands, line_map, reports, proc.returncode)
+            reasons.append(raw[m.end():].lstrip(": "))
+    return MachineRun(commands, line_map, reports, proc.returncode, reasons)
 
 
 def steps_per_mm(commands):

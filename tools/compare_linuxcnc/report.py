@@ -48,10 +48,19 @@ def support_notes(reports, texts):
     return ["%s x%d" % (k, v) if v > 1 else k for k, v in sorted(notes.items())]
 
 
-def box_counts(reports):
+# Reasons that mean the part differs whatever the group's text: a line refused whole,
+# coordinates that are not moved after a motion code that is not translated.
+CHANGING_REASONS = ("two codes of one modal group", "axis words with both",
+                    "continues an untranslated motion code")
+
+
+def box_counts(reports, reasons=None):
     """The report boxes a user meets: (those whose group changes the part, those
     without effect on it)."""
-    harmless = sum(1 for _, group in reports if source.classify_group(group)[0] == "neutral")
+    reasons = reasons or [""] * len(reports)
+    harmless = sum(1 for (_, group), why in zip(reports, reasons)
+                   if source.classify_group(group)[0] == "neutral"
+                   and not why.startswith(CHANGING_REASONS))
     return len(reports) - harmless, harmless
 
 

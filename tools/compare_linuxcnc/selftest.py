@@ -11,7 +11,7 @@ import unittest
 
 import numpy as np
 
-from . import machine, measure, pecks, reference, report, source
+from . import machine, measure, pecks, reference, report, source, wordorder
 
 HEADER = ["OF X: 40, Y:40, Z:40;", "VS 50.00", "@ZU 30.00", "@ZD 30.00"]
 
@@ -371,6 +371,33 @@ class InterpreterTest(unittest.TestCase):
         path = self.run_program("G0 X1\nG2 X5 Y5 I1 J0\nM2\n")
         self.assertIn("Radius to end of arc", path.error)
         self.assertEqual(path.last_line, 2)
+
+
+class WordOrderTest(unittest.TestCase):
+    def test_shuffle_keeps_the_words_n_first_and_comments(self):
+        import random
+        rng = random.Random(1)
+
+        def words(text):
+            body = wordorder._COMMENTS.sub(" ", text).strip().lstrip("/")
+            return sorted("".join(m).upper() for m in wordorder._WORD.findall(body))
+
+        for line, lead, comment in [("N10 G0 X1 Y2 (to the start)", "N10 ", "(to the start)"),
+                                    ("g1x1.5 y-2 f100 ; feed", "", "; feed"),
+                                    ("/N5 G28 G91 Z5", "/N5 ", "")]:
+            out = wordorder.shuffle_line(line, rng)
+            self.assertEqual(words(out), words(line), out)
+            self.assertTrue(out.startswith(lead) and out.endswith(comment), out)
+        # Parameters, O-words, expressions and single words stay as they are.
+        for line in ["G1 X#1 Y2", "o100 sub", "G0", "%", "X1 [1+2]"]:
+            self.assertIsNone(wordorder.shuffle_line(line, rng), line)
+
+    def test_deviation_of_two_paths(self):
+        a = np.array([(0, 0, 0), (10, 0, 0)], float)
+        b = np.array([(0, 0, 0), (5, 1, 0), (10, 0, 0)], float)
+        d, line = wordorder.path_deviation(b, np.array([1, 2, 3]), a)
+        self.assertAlmostEqual(d, 1.0)
+        self.assertEqual(line, 2)
 
 
 def run():
