@@ -53,9 +53,9 @@ qt_options=(
   -DFEATURE_system_png=OFF
   -DFEATURE_jpeg=OFF
   -DFEATURE_gif=OFF
-  # Tolvane draws with the raster engine and OpenGL; the Direct2D platform
-  # plugin is a third of the build and is never loaded.
-  -DFEATURE_direct2d=OFF
+  # The Direct2D platform plugin is never loaded, but switching it off
+  # (FEATURE_direct2d) also leaves the DirectWrite font databases out of Gui
+  # while the windows platform plugin still links to them: it stays.
   # Debian's source leaves out the Wacom header wintab.h; the Windows
   # platform plugin does not compile without it.
   -DFEATURE_tabletevent=OFF
@@ -82,6 +82,14 @@ version=$(apt-cache "${apt_opts[@]}" showsrc qt6-base | awk '/^Version:/ { print
 key="qt6-base $version | $(printf '%s ' "${qt_options[@]}") | $(sha256sum cmake/qt-mingw-w64-x86_64.cmake | cut -c1-16) | 1"
 prefix=$cache/qt6-$version
 prefix=${prefix//+/_}
+# One build at a time: a second run waits for the first and then finds the
+# cache filled.
+mkdir -p "$cache"
+exec 9>"$cache/.lock"
+if ! flock -n 9; then
+  echo "== another run is building Qt for Windows: waiting for it"
+  flock 9
+fi
 if [ -z "${QT_WINDOWS_FORCE:-}" ] && [ -f "$prefix/.tolvane-key" ] &&
   [ "$(cat "$prefix/.tolvane-key")" = "$key" ] && [ -f "$prefix/lib/cmake/Qt6/Qt6Config.cmake" ]; then
   echo "== Qt for Windows from the cache: $prefix"
@@ -94,22 +102,26 @@ echo "== fetching the source of qt6-base $version"
 src=$(find "$work" -maxdepth 1 -type d -name 'qt6-base-*' | head -n 1)
 [ -n "$src" ] || die "apt-get source qt6-base gave no source folder"
 
+# On failure the log is kept beside the cache (the work folder goes).
+failed() {
+  cp "$work/$1" "$cache/failed-$1"
+  grep -A20 -m3 -e '^FAILED:' -e ': error:' -e ': fatal error:' "$work/$1" >&2 || tail -n 40 "$work/$1" >&2
+  die "$2 (the whole log: $cache/failed-$1)"
+}
+
 echo "== building Qt $version for Windows ($jobs jobs; about 35 minutes on two cores)"
-mkdir -p "$cache"
 rm -rf "$prefix.new"
 start=$(date +%s)
 cmake -S "$src" -B "$work/build" -G Ninja \
   -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/qt-mingw-w64-x86_64.cmake" \
   -DCMAKE_INSTALL_PREFIX="$prefix.new" "${qt_options[@]}" >"$work/configure.log" 2>&1 ||
-  { tail -n 40 "$work/configure.log" >&2; die "configuring Qt failed"; }
-cmake --build "$work/build" -j"$jobs" >"$work/build.log" 2>&1 ||
-  { grep -B5 -A20 -m3 'error' "$work/build.log" >&2 || tail -n 40 "$work/build.log" >&2; die "building Qt failed"; }
-cmake --install "$work/build" >"$work/install.log" 2>&1 ||
-  { tail -n 40 "$work/install.log" >&2; die "installing Qt failed"; }
+  failed configure.log "configuring Qt failed"
+cmake --build "$work/build" -j"$jobs" >"$work/build.log" 2>&1 || failed build.log "building Qt failed"
+cmake --install "$work/build" >"$work/install.log" 2>&1 || failed install.log "installing Qt failed"
 echo "$key" >"$prefix.new/.tolvane-key"
 rm -rf "$prefix"
 mv "$prefix.new" "$prefix"
 # Older builds of another version are of no more use.
-find "$cache" -mindepth 1 -maxdepth 1 ! -path "$prefix" -exec rm -rf {} +
+find "$cache" -mindepth 1 -maxdepth 1 ! -path "$prefix" ! -name .lock -exec rm -rf {} +
 echo "== Qt for Windows built in $(($(date +%s) - start)) s: $prefix"
 echo "$prefix"
