@@ -79,7 +79,9 @@ TEST_F(MainformBadInputTest, SpecialFilesRefusedAtOnce)
 {
     makeForm();
     const QString fifo = path(QStringLiteral("pipe.nc"));
-    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const std::string why = testsys::makeFifo(fifo.toStdString());
+    if (!why.empty())
+        GTEST_SKIP() << why;
     for (const QString& special : {fifo, QStringLiteral("/dev/zero")}) {
         boxes.clear();
         EXPECT_FALSE(form->openSourceFile(special));
