@@ -123,7 +123,8 @@ TEST_F(MainformTest, EditStartsTheEditorWithTheProgramAsOneArgument)
     w.MenuClick();
     EXPECT_TRUE(started.empty()) << "nothing is loaded yet";
 
-    const QString name = "my \"part\"; touch x.nc";
+    // Quotes cannot be part of a Windows file name.
+    const QString name = testsys::onWindows() ? "my part; touch x.nc" : "my \"part\"; touch x.nc";
     openProgram("G0 X1\n", name);
     w.MenuClick();
     ASSERT_EQ(started.size(), 1u);
