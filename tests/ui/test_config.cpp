@@ -405,9 +405,9 @@ namespace {
 // The rows of the machine page, left to right as designed.
 std::vector<std::vector<QWidget*>> machineRows(const TForm2& d)
 {
-    return {{d.Label4, d.PasParTourX, d.Label5, d.PasVisX},
-            {d.Label8, d.PasParTourY, d.Label9, d.PasVisY},
-            {d.Label16, d.PasParTourZ, d.Label18, d.PasVisZ},
+    return {{d.Label4, d.PasParTourX, d.Label5, d.PasVisX, d.LabelCourseX, d.CourseX},
+            {d.Label8, d.PasParTourY, d.Label9, d.PasVisY, d.LabelCourseY, d.CourseY},
+            {d.Label16, d.PasParTourZ, d.Label18, d.PasVisZ, d.LabelCourseZ, d.CourseZ},
             {d.Label10, d.VMax, d.Label6, d.Precision},
             {d.Label11, d.VMax_Z}};
 }
