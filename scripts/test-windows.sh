@@ -31,7 +31,8 @@ repo=$(pwd)
 scripts/install-deps.sh wine wine64 g++-mingw-w64-x86-64 mingw-w64 googletest
 gui=${TOLVANE_WINDOWS_GUI:-1}
 if [ "$gui" = 1 ]; then
-  scripts/install-deps.sh nsis imagemagick xvfb xauth libgl1-mesa-dri qt6-translations-l10n
+  scripts/install-deps.sh nsis imagemagick xdotool xvfb xauth libgl1-mesa-dri qt6-translations-l10n \
+    fonts-wine
 fi
 
 build=${BUILD_DIR:-build-windows}

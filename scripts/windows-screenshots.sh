@@ -16,7 +16,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 repo=$(pwd)
 
-scripts/install-deps.sh wine wine64 xvfb xauth imagemagick xdotool libgl1-mesa-dri
+scripts/install-deps.sh wine wine64 fonts-wine xvfb xauth imagemagick xdotool libgl1-mesa-dri
 
 build=${1:-${BUILD_DIR:-build-windows}}
 case $build in
