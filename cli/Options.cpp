@@ -201,7 +201,7 @@ Options:
       --path FILE     write the tool path to FILE as CSV with the header
                       segment,x,y,z,kind and one row per recorded point
                       (x, y, z in preview units, z as stored; kind 0 rapid,
-                      1 feed).
+                      1 feed). The park at M02/M30 is a rapid of its own.
   -q, --quiet         do not report ignored word groups.
   -v, --verbose       after the run, print the program's extent (the least
                       and greatest X, Y and Z of its tool path, in mm).

@@ -139,6 +139,10 @@ void beginSegment(int32_t kind);
 // `straight`: a straight move or staircase, all of whose points lie in the
 // box of its first and last (engine/Extent.h).
 void storeSegment(bool straight = false);
+// Adds currentSegment to the store as a move of the machine's own (the
+// park at the program's end): drawn, but no part of the program's extent
+// nor of its travel check.
+void storeMachineSegment();
 
 // Start state of a conversion run, the same for every run whatever the last
 // one left (its feed, its cycle words); replaces the tool-path store.

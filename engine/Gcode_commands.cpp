@@ -115,6 +115,14 @@ void writePark(CommandLines& lines)
     if (!fitsSteps(y))
         y = 2147483520.0f; // the largest float position the controller takes
     lines.push_back(positionLine(0.0f, y));
+
+    // Drawn as the rapid it is, at the height the tool stands: a program
+    // that ends with the tool down shows its park move through the part.
+    // The translator's position stays where the program left it.
+    beginSegment(kKindRapid);
+    currentSegment->addPoint(previewScale(0.0f), previewScale(y), previewScale(modalState.currentZ),
+                             kKindOwn);
+    storeMachineSegment();
 }
 
 } // namespace

@@ -44,6 +44,12 @@ void storeSegment(bool straight)
     spareSegment = std::move(currentSegment);
 }
 
+void storeMachineSegment()
+{
+    trajectoryStore->addMachineSegment(*currentSegment);
+    spareSegment = std::move(currentSegment);
+}
+
 void resetTranslator()
 {
     // Every run starts from the same state, whatever the last one left: the

@@ -191,6 +191,7 @@ void TGLForm::FormCreate()
     offsetZ = -200.0f;
     nearPlane = 1.0;
     farPlane = 10000.0;
+    fieldOfView = 45.0;
     dragRotate = false;
     dragPan = false;
     dragTurn = false;

@@ -127,6 +127,10 @@ class TGLForm : public QDialog {
     // near plane's view, or deeper than the far plane, moves them.
     double nearPlane = 1.0;
     double farPlane = 10000.0;
+    // Vertical field of view in degrees: 45 as the window opens. Framing
+    // narrows it and steps back, so that a path that fills the panel is
+    // seen without the strong perspective of a wide lens held close.
+    double fieldOfView = 45.0;
     // Drag mode chosen at the last button press.
     bool dragRotate = false;
     bool dragPan = false;

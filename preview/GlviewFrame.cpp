@@ -208,7 +208,12 @@ void TGLForm::BtnCadrerClick()
     const double viewH = outer.height() * ratio;
     if (viewW <= 0.0 || viewH <= 0.0 || GLPanel->width() <= 0 || GLPanel->height() <= 0)
         return;
+    // A moderate lens: at 25 degrees the path is seen from nearly twice as
+    // far as at 45, so its near side is drawn not much larger than its far
+    // side.
+    constexpr double kFramedFieldOfView = 25.0;
     FrameRequest request;
+    request.fieldOfView = kFramedFieldOfView;
     request.angleY = angleY;
     request.angleX = angleX;
     request.angleY2 = angleY2;
@@ -238,6 +243,7 @@ void TGLForm::BtnCadrerClick()
     offsetX = framing->offsetX;
     offsetY = framing->offsetY;
     offsetZ = framing->offsetZ;
+    fieldOfView = kFramedFieldOfView;
     // The usual planes hold for every ordinary path; a path smaller than
     // the near plane's view or deeper than the far plane moves them.
     nearPlane = std::min(1.0, framing->nearest * 0.5);

@@ -150,7 +150,7 @@ void TGLForm::renderScene()
         return;
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    gluPerspective(45.0, double(outer.width()) / double(outer.height()), nearPlane, farPlane);
+    gluPerspective(fieldOfView, double(outer.width()) / double(outer.height()), nearPlane, farPlane);
 
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();

@@ -49,8 +49,8 @@ void TGLForm::placeWindow()
         return;
     }
     const QWidget* over = parentWidget() != nullptr ? parentWidget()->window() : nullptr;
-    QRect area = screens.isEmpty() ? QRect(0, 0, kUsableWidth, kUsableHeight)
-                                   : screens.constFirst();
+    QRect area =
+        screens.isEmpty() ? QRect(0, 0, kUsableWidth, kUsableHeight) : screens.constFirst();
     if (over != nullptr && over->isVisible())
         for (const QRect& s : screens)
             if (s.contains(over->frameGeometry().center()))
@@ -74,21 +74,26 @@ void TGLForm::stockFromPath()
     const piece* store = trajectoryStore.get();
     bool any = false;
     float minX = 0, maxX = 0, minY = 0, maxY = 0, minZ = 0, maxZ = 0;
+    // The program's own moves: the park at its end is the machine's.
     if (store != nullptr)
-        for (const tpoint1& p : store->allPoints()) {
-            if (!any) {
-                minX = maxX = p.x;
-                minY = maxY = p.y;
-                minZ = maxZ = p.z;
-                any = true;
+        for (std::size_t i = 0; i < store->segmentCount(); ++i) {
+            if (store->isMachineSegment(i))
                 continue;
+            for (const tpoint1& p : store->segment(i).getPoints()) {
+                if (!any) {
+                    minX = maxX = p.x;
+                    minY = maxY = p.y;
+                    minZ = maxZ = p.z;
+                    any = true;
+                    continue;
+                }
+                minX = std::min(minX, p.x);
+                maxX = std::max(maxX, p.x);
+                minY = std::min(minY, p.y);
+                maxY = std::max(maxY, p.y);
+                minZ = std::min(minZ, p.z);
+                maxZ = std::max(maxZ, p.z);
             }
-            minX = std::min(minX, p.x);
-            maxX = std::max(maxX, p.x);
-            minY = std::min(minY, p.y);
-            maxY = std::max(maxY, p.y);
-            minZ = std::min(minZ, p.z);
-            maxZ = std::max(maxZ, p.z);
         }
     if (!any) {
         Etendue->clear();
@@ -115,12 +120,11 @@ void TGLForm::stockFromPath()
     const MachineSettings& m = machineSettings;
     const int l = language;
     Etendue->setToolTip(QString());
-    Etendue->setText(windowText(l, WindowText::PreviewExtent)
-                         .arg(millimetres(l, mm(minX, m.stepsPerMmX)),
-                              millimetres(l, mm(maxX, m.stepsPerMmX)),
-                              millimetres(l, mm(minY, m.stepsPerMmY)),
-                              millimetres(l, mm(maxY, m.stepsPerMmY)),
-                              millimetres(l, -mm(maxZ, m.stepsPerMmZ)),
-                              millimetres(l, -mm(minZ, m.stepsPerMmZ))));
+    Etendue->setText(
+        windowText(l, WindowText::PreviewExtent)
+            .arg(millimetres(l, mm(minX, m.stepsPerMmX)), millimetres(l, mm(maxX, m.stepsPerMmX)),
+                 millimetres(l, mm(minY, m.stepsPerMmY)), millimetres(l, mm(maxY, m.stepsPerMmY)),
+                 millimetres(l, -mm(maxZ, m.stepsPerMmZ)),
+                 millimetres(l, -mm(minZ, m.stepsPerMmZ))));
     Etendue->adjustSize();
 }

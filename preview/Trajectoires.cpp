@@ -43,8 +43,16 @@ void piece::addSegment(const trajectoire& segment)
     if (!keeping)
         return;
     const std::vector<tpoint1>& source = segment.getPoints();
-    records.push_back(record{points.size(), segment.getKind()});
+    records.push_back(record{points.size(), segment.getKind(), false});
     points.append(source.data(), source.size());
+}
+
+void piece::addMachineSegment(const trajectoire& segment)
+{
+    if (!keeping)
+        return;
+    addSegment(segment);
+    records[records.size() - 1].machine = true;
 }
 
 void piece::reserve(std::size_t pointRoom, std::size_t segmentRoom)

@@ -129,6 +129,11 @@ class piece {
     // its own segment.
     void addSegment(const trajectoire& segment);
     void addSegment(trajectoire&& segment);
+    // The same for a move the machine makes of its own accord (the park at
+    // the program's end): drawn like any other, but no part of the
+    // program's extent.
+    void addMachineSegment(const trajectoire& segment);
+    bool isMachineSegment(std::size_t i) const { return records[i].machine; }
     // Room for `points` points in `segments` moves; address space only until
     // written.
     void reserve(std::size_t points, std::size_t segments);
@@ -150,6 +155,7 @@ class piece {
     struct record {
         std::size_t start;
         int32_t kind;
+        bool machine;
     };
     // Plain data in mappings of their own, grown by remapping their pages
     // instead of copying them.

@@ -186,6 +186,19 @@ TEST_P(Park, FollowsTheMachine)
     CommandLines both = c.m30;
     both.append(m2);
     EXPECT_EQ(r.lines, both) << c.name;
+    // Each park is drawn as a rapid to the unload position at the tool's
+    // height, and kept out of the program's extent.
+    ASSERT_EQ(trajectoryStore->segmentCount(), 2u) << c.name;
+    for (std::size_t i = 0; i < 2; ++i) {
+        const segmentView park = trajectoryStore->segment(i);
+        EXPECT_TRUE(trajectoryStore->isMachineSegment(i)) << c.name;
+        EXPECT_EQ(park.getKind(), kKindRapid) << c.name;
+        ASSERT_EQ(park.getPoints().size(), 2u) << c.name;
+        EXPECT_EQ(park.getPoints()[1].x, 0.0f) << c.name;
+        EXPECT_EQ(park.getPoints()[1].y, previewScale(40.0f * std::stof(c.stepsPerMmY))) << c.name;
+        EXPECT_EQ(park.getPoints()[1].z, park.getPoints()[0].z) << c.name;
+    }
+    EXPECT_TRUE(runExtent().empty) << c.name;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -203,7 +216,8 @@ TEST(Extent, IsTheBoxOfTheRecordedPath)
     for (const bool keep : {true, false}) {
         resetEngineForProgramStart();
         keepToolPath = keep;
-        convert({"G0 X-5 Y2", "G1 Z-3 F100", "G2 X5 Y2 I5 J0", "G0 Z5"}, "40", "40", "40", false);
+        convert({"G0 X-5 Y2", "G1 Z-3 F100", "G2 X5 Y2 I5 J0", "G0 Z5", "M30"}, "40", "40", "40",
+                false);
         const ProgramExtent e = runExtent();
         ASSERT_FALSE(e.empty) << keep;
         EXPECT_NEAR(e.minX, -5.0, 1e-3) << keep;
