@@ -5,8 +5,11 @@
 #   cmake -S . -B build-windows -G Ninja \
 #         -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
 #
-# scripts/test-windows.sh does this and runs the tests under Wine. The
-# window is not built (no Qt for Windows here).
+# scripts/test-windows.sh does this and runs the tests under Wine. With Qt
+# for Windows (scripts/build-qt-windows.sh prints its folder) the window and
+# its test suites are built too:
+#
+#   cmake ... -DTOLVANE_QT_WINDOWS=/var/cache/tolvane-qt-windows/qt6-...
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
@@ -35,5 +38,16 @@ if(TOLVANE_WINE)
   set(TOLVANE_TEST_PATH_PREFIX "Z:" CACHE STRING "Put before the absolute paths built into the tests")
 endif()
 
-set(TOLVANE_BUILD_GUI OFF CACHE BOOL "No Qt for Windows in this build")
+set(TOLVANE_QT_WINDOWS "" CACHE PATH "Qt built for Windows (scripts/build-qt-windows.sh)")
+if(TOLVANE_QT_WINDOWS)
+  # Qt's packages are looked for in its folder; its host tools (moc, rcc,
+  # uic) are Debian's own, of the same version.
+  list(APPEND CMAKE_FIND_ROOT_PATH ${TOLVANE_QT_WINDOWS})
+  list(APPEND CMAKE_PREFIX_PATH ${TOLVANE_QT_WINDOWS})
+  set(QT_HOST_PATH /usr CACHE PATH "Qt host tools")
+  set(QT_HOST_PATH_CMAKE_DIR /usr/lib/x86_64-linux-gnu/cmake CACHE PATH "Qt host tools' packages")
+  set(TOLVANE_BUILD_GUI ON CACHE BOOL "Build the Qt desktop program" FORCE)
+else()
+  set(TOLVANE_BUILD_GUI OFF CACHE BOOL "No Qt for Windows in this build" FORCE)
+endif()
 set(TOLVANE_BUILD_BENCH OFF CACHE BOOL "Benchmarks are measured on Linux")

@@ -276,6 +276,13 @@ void TForm2::localise()
     Label1->setText(caption(l, 18, "Editeur de texte"));
     Label2->setText(caption(l, 19, "Controle profiler"));
     fitLabels(this);
+    int grow = 0;
+    for (QWidget* page : {TabSheet1, TabSheet2, Langue})
+        grow = std::max(grow, keepCaptionsClear(page));
+    if (grow > 0) {
+        setFixedSize(width() + grow, height());
+        PageControl1->resize(PageControl1->width() + grow, PageControl1->height());
+    }
 }
 
 void TForm2::FormCreate()

@@ -179,3 +179,46 @@ int widenEditsForDigits(QWidget* root, int digits)
     }
     return std::max(0, rightmost() - designRight);
 }
+
+int keepCaptionsClear(QWidget* root)
+{
+    constexpr int kGap = 6;
+    std::vector<QWidget*> placed;
+    for (QWidget* w : root->findChildren<QWidget*>())
+        if (w->property(kLeft).isValid())
+            placed.push_back(w);
+    const auto rightmost = [&placed] {
+        int right = 0;
+        for (const QWidget* w : placed)
+            right = std::max(right, w->geometry().right());
+        return right;
+    };
+    const int before = rightmost();
+    const auto inRow = [](const QWidget* a, const QWidget* b) {
+        const int middle = a->geometry().center().y();
+        return middle >= b->y() && middle < b->y() + b->height();
+    };
+    for (QWidget* w : placed) {
+        auto* label = qobject_cast<QLabel*>(w);
+        if (label == nullptr || !label->property(kRight).toBool())
+            continue;
+        const int left = label->property(kLeft).toInt();
+        int neighbourRight = -1;
+        for (const QWidget* q : placed)
+            if (q != label && q->property(kLeft).toInt() < left && inRow(label, q))
+                neighbourRight = std::max(neighbourRight, q->geometry().right());
+        const int lack = neighbourRight < 0 ? 0 : neighbourRight + kGap + 1 - label->x();
+        if (lack <= 0)
+            continue;
+        for (QWidget* q : placed) {
+            if (q->property(kLeft).toInt() < left || !inRow(label, q))
+                continue;
+            q->setProperty(kLeft, q->property(kLeft).toInt() + lack);
+            if (auto* moved = qobject_cast<QLabel*>(q))
+                fitLabel(moved);
+            else
+                q->move(q->x() + lack, q->y());
+        }
+    }
+    return std::max(0, rightmost() - before);
+}

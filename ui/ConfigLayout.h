@@ -43,3 +43,10 @@ int editWidthForDigits(const QLineEdit* edit, int digits);
 // Returns how far the rightmost element moved right (0 when nothing had to
 // change): the room the page must gain.
 int widenEditsForDigits(QWidget* root, int digits);
+
+// A right-aligned caption longer than designed grows to the left
+// (fitLabel); where it would reach the element before it in its row (a
+// field widened for its digits, a wider font, a longer translation), it and
+// everything after it in the row move right instead, by what it lacks.
+// Returns how far the rightmost element moved right.
+int keepCaptionsClear(QWidget* root);

@@ -1,5 +1,6 @@
 #include "ui/ExternalProgram.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
@@ -64,13 +65,17 @@ ProgramStarter setProgramStarter(ProgramStarter starter)
 bool startDetachedProcess(const ProgramCommand& command, QString* error)
 {
     // The reason is read in the language of the window that reports it.
-    auto fail = [error](int key, const QString& systemText = QString()) {
+    // (Qt's own reason, process.errorString(), is English whatever the
+    // window's language.)
+    auto fail = [error](int key) {
         if (error != nullptr)
-            *error = systemText.isEmpty() ? uiText(currentLanguage(), key) : systemText;
+            *error = uiText(currentLanguage(), key);
         return false;
     };
     QString program = command.program;
-    if (program.contains(QLatin1Char('/'))) {
+    // A path, in either spelling of the system (C:\Tools\ed.exe on
+    // Windows), rather than a name to look up on the PATH.
+    if (QDir::fromNativeSeparators(program).contains(QLatin1Char('/'))) {
         const QFileInfo info(program);
         if (!info.exists())
             return fail(64);
@@ -90,6 +95,6 @@ bool startDetachedProcess(const ProgramCommand& command, QString* error)
     process.setArguments(command.arguments);
     process.setStandardInputFile(QProcess::nullDevice());
     if (!process.startDetached())
-        return fail(68, process.errorString());
+        return fail(68);
     return true;
 }

@@ -1,6 +1,7 @@
 // The commands that leave the main window: the external editor and the three
 // dialogs (the machine's driver has a file of its own).
 #include <QAction>
+#include <QDir>
 
 #include "engine/Gcode.h"
 #include "preview/Glview.h"
@@ -28,10 +29,12 @@ void TForm1::startExternal(const QString& commandText, const QStringList& argume
 
 void TForm1::MenuClick()
 {
-    // The program's path is one argument of its own, whatever it holds.
+    // The program's path is one argument of its own, whatever it holds, in
+    // the system's own spelling.
     if (!ReOuvrir->isEnabled())
         return;
-    startExternal(settingsTextToQString(machineSettings.editorPath), {sourceFileName_});
+    startExternal(settingsTextToQString(machineSettings.editorPath),
+                  {QDir::toNativeSeparators(sourceFileName_)});
 }
 
 void TForm1::ConfigClick()

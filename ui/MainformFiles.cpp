@@ -6,12 +6,12 @@
 #include <QFileInfo>
 #include <QListView>
 #include <QSaveFile>
-#include <cerrno>
 #include <cstring>
 #include <new>
 
 #include "engine/Conversion.h"
 #include "engine/TextFile.h"
+#include "engine/platform/SystemError.h"
 #include "ui/FailureText.h"
 #include "ui/LineListModel.h"
 #include "ui/Mainform.h"
@@ -35,18 +35,18 @@ bool TForm1::loadSourceLines(const QString& path)
         reason = uiText(l, 61);
     } else {
         QFile file(path);
-        errno = 0;
+        clearSystemError();
         if (!file.open(QIODevice::ReadOnly)) {
-            reason = systemReason(l, errno, file.errorString());
+            reason = systemReason(l, lastSystemError(), file.errorString());
         } else {
             try {
-                errno = 0;
+                clearSystemError();
                 bytes = file.readAll();
             } catch (const std::bad_alloc&) {
                 reason = uiText(l, 62);
             }
             if (reason.isEmpty() && file.error() != QFileDevice::NoError)
-                reason = systemReason(l, errno, file.errorString());
+                reason = systemReason(l, lastSystemError(), file.errorString());
         }
     }
     // An executable or an image opened by mistake: nothing of it is shown
@@ -164,21 +164,21 @@ bool TForm1::saveCommandFile(const QString& path, QString* error) const
     if (QFileInfo(path).isDir())
         return fail(uiText(l, 59));
     // QSaveFile writes a temporary file beside the target and renames it over
-    // the target only when everything was written and flushed. The system's
-    // reason of a failure is taken from errno where it gives one of the
-    // reasons we have words for, from Qt's message otherwise.
+    // the target only when everything was written and flushed. The reason
+    // of a failure is the system's code where it is one we have words for,
+    // Qt's message otherwise.
     QSaveFile file(path);
-    errno = 0;
+    clearSystemError();
     if (!file.open(QIODevice::WriteOnly))
-        return fail(systemReason(l, errno, file.errorString()));
+        return fail(systemReason(l, lastSystemError(), file.errorString()));
     // A short write is a failure too: QSaveFile would otherwise commit a
     // truncated file when the disk fills up.
     auto writeChunk = [&file, l](std::string_view chunk, QString* reason) {
-        errno = 0;
+        clearSystemError();
         const qint64 written = file.write(chunk.data(), static_cast<qint64>(chunk.size()));
         if (written == static_cast<qint64>(chunk.size()))
             return true;
-        const int code = errno;
+        const int code = lastSystemError();
         *reason = code != 0 ? systemReason(l, code, QString::fromLocal8Bit(std::strerror(code)))
                   : written < 0 && file.error() != QFileDevice::NoError ? file.errorString()
                                                                         : uiText(l, 63);
@@ -194,9 +194,9 @@ bool TForm1::saveCommandFile(const QString& path, QString* error) const
         if (!writeChunk(text.substr(at, kChunk), &reason))
             return fail(reason);
     }
-    errno = 0;
+    clearSystemError();
     if (!file.commit())
-        return fail(systemReason(l, errno, file.errorString()));
+        return fail(systemReason(l, lastSystemError(), file.errorString()));
     return true;
 }
 

@@ -235,8 +235,13 @@ TEST(PreviewDraw, ResizingKeepsThePictureInProportion)
     for (QSize size : {QSize(900, 500), QSize(400, 300)}) {
         form.resize(size);
         QImage image = render(form);
-        EXPECT_EQ(form.GLPanel->geometry(), QRect(0, 0, size.width(), size.height() - 100));
-        EXPECT_EQ(form.Panel1->geometry().top(), size.height() - 100);
+        // The panel gives the controls 100 pixels of the window's outer
+        // height: a window frame with a title bar (Windows; none on a bare X
+        // server) leaves the panel that much taller.
+        const int frame = form.frameGeometry().height() - form.height();
+        EXPECT_EQ(form.GLPanel->geometry(),
+                  QRect(0, 0, size.width(), size.height() + frame - 100));
+        EXPECT_EQ(form.Panel1->geometry().top(), size.height() + frame - 100);
         EXPECT_TRUE(sees(image, project(form, {25, 10, 0}), Seen::Red));
         EXPECT_TRUE(sees(image, project(form, {0, 0, 0}), Seen::Cyan));
     }

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace testsys {
 
@@ -35,6 +36,22 @@ std::string modeOf(const std::string& path, unsigned& mode);
 std::string setReadOnly(const std::string& path, bool readOnly);
 // A device that takes an open and fails every write with "disk full".
 std::string fullDevice(std::string& path);
+
+// The file name of a program called `stem`: ".exe" added on Windows.
+std::string programFileName(const std::string& stem);
+// A program at `path` (named by programFileName) that, once started, writes
+// the command line it got into recordFile(path) and ends: a shell script on
+// Linux, a copy of tests/standin on Windows.
+std::string makeRecordingProgram(const std::string& path);
+std::string recordFile(const std::string& program);
+// The words the recording program `program` received, its own name first,
+// as it sees them: its argv on Linux, its command line split by Windows' own
+// rules (CommandLineToArgvW) on Windows. `raw` gets the command line as
+// written in the record.
+std::string recordedWords(const std::string& program, std::vector<std::string>& words,
+                          std::string& raw);
+// A program found on the PATH and arguments with which it does nothing.
+std::vector<std::string> idleCommandOnPath();
 
 // The file held open by this process, the way the machine's driver holds
 // the command file it reads: on Windows without letting any other program

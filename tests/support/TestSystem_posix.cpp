@@ -78,6 +78,59 @@ std::string fullDevice(std::string& path)
     return fs::exists(path) ? std::string() : std::string("no /dev/full here");
 }
 
+std::string programFileName(const std::string& stem)
+{
+    return stem;
+}
+
+std::string recordFile(const std::string& program)
+{
+    return program + ".cmdline";
+}
+
+std::string makeRecordingProgram(const std::string& path)
+{
+    // Each word ends with a NUL byte, the one byte no argument can hold.
+    const std::string script = "#!/bin/sh\nprintf '%s\\0' \"$0\" \"$@\" > \"$0.cmdline.part\" &&\n"
+                               "mv \"$0.cmdline.part\" \"$0.cmdline\"\n";
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr)
+        return failed("fopen");
+    const bool written = std::fwrite(script.data(), 1, script.size(), file) == script.size();
+    if (std::fclose(file) != 0 || !written)
+        return failed("writing the script");
+    if (::chmod(path.c_str(), 0755) != 0)
+        return failed("chmod");
+    return {};
+}
+
+std::string recordedWords(const std::string& program, std::vector<std::string>& words,
+                          std::string& raw)
+{
+    words.clear();
+    raw.clear();
+    FILE* file = std::fopen(recordFile(program).c_str(), "rb");
+    if (file == nullptr)
+        return failed("fopen");
+    char buffer[4096];
+    std::size_t n;
+    std::string bytes;
+    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+        bytes.append(buffer, n);
+    std::fclose(file);
+    std::size_t start = 0;
+    for (std::size_t end; (end = bytes.find('\0', start)) != std::string::npos; start = end + 1)
+        words.push_back(bytes.substr(start, end - start));
+    for (const std::string& word : words)
+        raw += (raw.empty() ? "" : " ") + word;
+    return {};
+}
+
+std::vector<std::string> idleCommandOnPath()
+{
+    return {"sh", "-c", ":"};
+}
+
 HeldOpen::HeldOpen(const std::string& path)
 {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);

@@ -5,10 +5,14 @@
 #include <windows.h>
 
 #include <psapi.h>
+#include <shellapi.h>
+
+#include <cstdio>
 
 #include <atomic>
 
 #include "engine/platform/Paths.h"
+#include "engine/platform/WindowsFiles_windows.h"
 
 namespace testsys {
 
@@ -84,6 +88,54 @@ std::string fullDevice(std::string&)
     return "Windows has no device that is always full";
 }
 
+std::string programFileName(const std::string& stem)
+{
+    return stem + ".exe";
+}
+
+std::string recordFile(const std::string& program)
+{
+    return program + ".cmdline";
+}
+
+std::string makeRecordingProgram(const std::string& path)
+{
+    // TOLVANE_STANDIN: the built tests/standin (tests/CMakeLists.txt).
+    if (!::CopyFileW(wide(TOLVANE_STANDIN).c_str(), wide(path).c_str(), FALSE))
+        return "CopyFileW of " TOLVANE_STANDIN " failed with error " +
+               std::to_string(::GetLastError());
+    return {};
+}
+
+std::string recordedWords(const std::string& program, std::vector<std::string>& words,
+                          std::string& raw)
+{
+    words.clear();
+    raw.clear();
+    FILE* file = ::_wfopen(wide(recordFile(program)).c_str(), L"rb");
+    if (file == nullptr)
+        return "_wfopen of the record failed";
+    char buffer[4096];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+        raw.append(buffer, n);
+    std::fclose(file);
+    const std::wstring line = winfiles::widen(raw);
+    int count = 0;
+    wchar_t** split = ::CommandLineToArgvW(line.c_str(), &count);
+    if (split == nullptr)
+        return "CommandLineToArgvW failed";
+    for (int i = 0; i < count; ++i)
+        words.push_back(winfiles::narrow(split[i]));
+    ::LocalFree(split);
+    return {};
+}
+
+std::vector<std::string> idleCommandOnPath()
+{
+    return {"cmd", "/c", "rem"};
+}
+
 HeldOpen::HeldOpen(const std::string& path)
 {
     // Reading, and letting others only read: no writing, no deleting, no
@@ -109,8 +161,8 @@ bool heldFilesResistReplacement()
 
 UnwritableFolder::UnwritableFolder(const std::string& folder) : folder_(folder)
 {
-    why_ = "Windows keeps who may write in a folder in access lists, which Wine does not "
-           "enforce; the read-only attribute of a folder does not stop new files";
+    why_ = "the read-only attribute of a Windows folder does not stop new files in it; who "
+           "may write there is in the folder's access list, which needs another user to test";
 }
 
 UnwritableFolder::~UnwritableFolder() = default;

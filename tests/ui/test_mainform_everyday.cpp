@@ -11,6 +11,7 @@
 #include <QTest>
 
 #include "test_mainform_fixture.h"
+#include "tests/support/TestSystem.h"
 #include "ui/Mnemonics.h"
 #include "ui/ReasonText.h"
 #include "ui/ReportBox.h"
@@ -227,30 +228,52 @@ TEST_F(MainformTest, DriverPromptThenTheFileToLoad)
     }
 }
 
-TEST_F(MainformTest, AStandInDriverGetsTheSavedFileAsItsOneArgument)
+TEST_F(MainformTest, AStandInEditorAndDriverGetTheirFileAsTheOneArgument)
 {
-    // A real program started the real way, with a file name of blanks and
-    // accents.
-    const QString script = path("driver.sh");
-    const QString record = path("args.txt");
-    writeBytes("driver.sh", "#!/bin/sh\nprintf '%s\\n' \"$#\" \"$@\" > \"" +
-                                record.toStdString() + ".part\"\nmv \"" + record.toStdString() +
-                                ".part\" \"" + record.toStdString() + "\"\n");
-    QFile::setPermissions(script, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-    writeSettings("[About]\nAffiche=1\n[Applications]\nDriver=" + script.toStdString() +
-                  "\nDriver avec fichier=1\n");
-    setProgramStarter({});
+    // Real programs started the real way, from a folder of blanks and
+    // accents, with a file of blanks and accents: each gets its own path
+    // and the file as the words of its command line.
+    ASSERT_TRUE(QDir(dir.path()).mkpath(QString::fromUtf8("outils à l'essai")));
     ASSERT_TRUE(QDir(dir.path()).mkdir(QString::fromUtf8("pièces 2")));
     const QString saved = path(QString::fromUtf8("pièces 2/plaque de test.Cbr"));
-    openProgram("G0 X1\n");
-    fileChoice = saved;
-    onBox = [](const BoxRequest&) { return BoxAnswer::Ok; }; // save first
-    form->Usiner1Click();
-    QElapsedTimer clock;
-    clock.start();
-    while (!QFileInfo::exists(record) && clock.elapsed() < 10000)
-        QTest::qWait(20);
-    QFile file(record);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(QString::fromUtf8(file.readAll()), "1\n" + saved + "\n");
+    const QString source = path(QString::fromUtf8("pièces 2/plaque été.nc"));
+    struct Case {
+        const char* stem;
+        bool driver;
+        QString file;
+    };
+    const Case cases[] = {
+        {"éditeur de texte", false, source},
+        {"pilote machine", true, saved},
+    };
+    for (const Case& c : cases) {
+        const QString program = path(QString::fromUtf8("outils à l'essai/") +
+                                     QString::fromStdString(testsys::programFileName(c.stem)));
+        const std::string made = testsys::makeRecordingProgram(program.toStdString());
+        ASSERT_EQ(made, "") << c.stem;
+        writeSettings("[About]\nAffiche=1\n[Applications]\n" +
+                      std::string(c.driver ? "Driver=" : "Editeur=") +
+                      QDir::toNativeSeparators(program).toStdString() +
+                      "\nDriver avec fichier=1\n");
+        form.reset();
+        openProgram("G0 X1\n", QString::fromUtf8("pièces 2/plaque été.nc"));
+        setProgramStarter({});
+        fileChoice = saved;
+        onBox = [](const BoxRequest&) { return BoxAnswer::Ok; }; // save first
+        if (c.driver)
+            form->Usiner1Click();
+        else
+            form->MenuClick();
+        const QString record = QString::fromStdString(testsys::recordFile(program.toStdString()));
+        QElapsedTimer clock;
+        clock.start();
+        while (!QFileInfo::exists(record) && clock.elapsed() < 10000)
+            QTest::qWait(20);
+        std::vector<std::string> words;
+        std::string raw;
+        ASSERT_EQ(testsys::recordedWords(program.toStdString(), words, raw), "") << c.stem;
+        EXPECT_EQ(words, (std::vector<std::string>{QDir::toNativeSeparators(program).toStdString(),
+                                                   QDir::toNativeSeparators(c.file).toStdString()}))
+            << c.stem << ": " << raw;
+    }
 }
