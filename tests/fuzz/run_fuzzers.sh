@@ -59,9 +59,12 @@ run() {
   local corpus=$out/corpus-$name artifacts=$out/artifacts-$name/
   mkdir -p "$corpus" "$artifacts"
   echo "== $name: ${seconds}s"
-  # -timeout: one input may take at most 10 s; -rss_limit_mb: 2 GB.
+  # -timeout: one input may take at most 30 s (a hang, not a big job: 35 KB
+  # of staircases make 2.5 million command lines, 6.5 s under the
+  # sanitizers on an idle machine and over 10 s beside another build);
+  # -rss_limit_mb: 2 GB.
   if ! "$build/tests/fuzz/$name" "$corpus" "$seeds" -max_total_time="$seconds" \
-    -dict="$dict" -max_len=1048576 -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+    -dict="$dict" -max_len=1048576 -timeout=30 -rss_limit_mb=2048 -print_final_stats=1 \
     -artifact_prefix="$artifacts" >"$out/$name.log" 2>&1; then
     echo "!! $name found a fault; see $out/$name.log and $artifacts" >&2
     tail -n 60 "$out/$name.log" >&2
