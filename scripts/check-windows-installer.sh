@@ -19,28 +19,20 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 repo=$(pwd)
 
-scripts/install-deps.sh wine wine64 fonts-wine xvfb xauth imagemagick xdotool libgl1-mesa-dri
+# shellcheck source=scripts/lib/wine.sh
+. scripts/lib/wine.sh
 
-build=${1:-${BUILD_DIR:-build-windows}}
-case $build in
-/*) ;;
-*) build=$repo/$build ;;
-esac
+build=$(windows_build_folder "${1:-}")
 version=$(sed -n 's/^project(Tolvane VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 setup=$build/Tolvane-$version-setup.exe
 [ -f "$setup" ] || { echo "no $setup: scripts/make-windows-installer.sh makes it" >&2; exit 1; }
 
-export WINEPREFIX=$build/wineprefix-installer
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
-unset DISPLAY WAYLAND_DISPLAY WINEPATH
-wineserver -k 2> /dev/null || true
+use_wine_prefix "$build/wineprefix-installer"
 rm -rf "$WINEPREFIX"
 mkdir -p "$WINEPREFIX"
 trap 'wineserver -k 2> /dev/null || true' EXIT
 echo "== a fresh Wine prefix"
-wine wineboot --init > /dev/null 2>&1 || true
-wineserver -w
+init_wine_prefix
 
 status=0
 fail() {

@@ -16,27 +16,17 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 repo=$(pwd)
 
-scripts/install-deps.sh wine wine64 fonts-wine xvfb xauth imagemagick xdotool libgl1-mesa-dri
+# shellcheck source=scripts/lib/wine.sh
+. scripts/lib/wine.sh
 
-build=${1:-${BUILD_DIR:-build-windows}}
-case $build in
-/*) ;;
-*) build=$repo/$build ;;
-esac
+build=$(windows_build_folder "${1:-}")
 [ -f "$build/tolvane.exe" ] || { echo "no $build/tolvane.exe: build the window for Windows first" >&2; exit 1; }
 rm -rf "$build/deploy"
 cmake --install "$build" --prefix "$build/deploy" > /dev/null
 
-export WINEPREFIX=$build/wineprefix-shots
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
-unset DISPLAY WAYLAND_DISPLAY WINEPATH
-wineserver -k 2> /dev/null || true
+use_wine_prefix "$build/wineprefix-shots"
 mkdir -p "$WINEPREFIX"
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  wine wineboot --init > /dev/null 2>&1 || true
-  wineserver -w
-fi
+[ -f "$WINEPREFIX/system.reg" ] || init_wine_prefix
 app=$WINEPREFIX/drive_c/Tolvane
 rm -rf "$app"
 cp -r "$build/deploy" "$app"
